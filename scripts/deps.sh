@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# deps.sh: sourced by the play and test scripts. ensure_packages PKG... installs the missing
+# Debian packages with apt-get when run as root; otherwise prints the one sudo line and fails.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null | grep -qx installed ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}
+
+# The packages listed in a file, one per line; '#' starts a comment.
+packages_from() { sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$1"; }
