@@ -34,13 +34,13 @@ std::string bitmapText() {
 }  // namespace fakegl
 
 #ifdef VELK_NULL_GL
-#define RECORD(...) ((void)0)
+static inline void record(const char*, std::initializer_list<double>) {}
 #else
 static void record(const char* name, std::initializer_list<double> args) {
     fakegl::calls.push_back(GlCall{name, std::vector<double>(args)});
 }
-#define RECORD(...) record(__VA_ARGS__)
 #endif
+#define RECORD(...) record(__VA_ARGS__)
 
 // The font symbol GLUT_BITMAP_HELVETICA_18 points at; args record 1 when it is that font.
 void* glutBitmapHelvetica18 = nullptr;
