@@ -12,11 +12,12 @@
 static const double kFieldOfViewDeg = 62.0;
 static const double kNearPlane = 0.1;
 static const double kFarPlane = 300.0;
+static const GLfloat kSkyColour[4] = {0.45f, 0.72f, 0.92f, 1.0f};
 
 // Public functions
 
 void initGraphics() {
-    glClearColor(0.45f, 0.72f, 0.92f, 1.0f);
+    glClearColor(kSkyColour[0], kSkyColour[1], kSkyColour[2], kSkyColour[3]);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);

@@ -3,6 +3,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -78,11 +79,7 @@ void mouseButton(int button, int state, int x, int y) {
 void mouseMove(int x, int y) {
     if (gameState == Playing) return;
     const std::vector<Button>& buttons = (gameState == Menu) ? menuButtons : gameOverButtons;
-    for (const Button& b : buttons) {
-        if (pointInButton(x, y, b)) {
-            glutSetCursor(GLUT_CURSOR_INFO);
-            return;
-        }
-    }
-    glutSetCursor(GLUT_CURSOR_LEFT_ARROW);
+    const bool overButton = std::any_of(buttons.begin(), buttons.end(),
+                                        [x, y](const Button& b) { return pointInButton(x, y, b); });
+    glutSetCursor(overButton ? GLUT_CURSOR_INFO : GLUT_CURSOR_LEFT_ARROW);
 }

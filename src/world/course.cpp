@@ -17,6 +17,11 @@ static const int kGapChoices = 6;  // a new obstacle lies 14 to 19 beyond the la
 static const float kEmptyStreamBase = -64.0f;
 static const float kLaneCentres[3] = {-2.0f, 0.0f, 2.0f};
 static const float kTickSeconds = 0.016f;
+static const float kFootprintBase = 0.7f;  // width and depth: 0.7 or 0.95
+static const float kFootprintStep = 0.25f;
+static const float kHeightBase = 0.5f;  // height: 0.5 or 0.8
+static const float kHeightStep = 0.3f;
+static const Car kStartPose = {0.0f, 0.25f, 2.0f, 18.0f, 0.0f};  // x, y, z, speed, steerAngle
 
 // Static helpers
 
@@ -28,10 +33,10 @@ static Obstacle makeObstacle(float z) {
     Obstacle o;
     o.x = kLaneCentres[draw(3)];
     o.kind = static_cast<ObstacleKind>(draw(3));
-    o.width = static_cast<float>(draw(2)) * 0.25f + 0.7f;
-    o.height = static_cast<float>(draw(2)) * 0.3f + 0.5f;
+    o.width = static_cast<float>(draw(2)) * kFootprintStep + kFootprintBase;
+    o.height = static_cast<float>(draw(2)) * kHeightStep + kHeightBase;
     o.y = o.height * 0.5f;
-    o.depth = static_cast<float>(draw(2)) * 0.25f + 0.7f;
+    o.depth = static_cast<float>(draw(2)) * kFootprintStep + kFootprintBase;
     o.z = z;
     return o;
 }
@@ -50,7 +55,7 @@ void generateTrees() {
 }
 
 void resetRace() {
-    car = Car{0.0f, 0.25f, 2.0f, 18.0f, 0.0f};
+    car = kStartPose;
     obstacles.clear();
     controls = ControlState{};
     score = 0;

@@ -1,6 +1,7 @@
 // race.cpp: one step of the race and the collision test.
 #include "race.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -73,6 +74,13 @@ static void moveScenery(float step) {
     }
 }
 
+// True when the obstacle's colliding box overlaps the car's box; both tests are strict.
+static bool overlapsCar(const Obstacle& o) {
+    const float reachX = o.width * 0.5f * kCollidingShare + kCarHalfWidth;
+    const float reachZ = o.depth * 0.5f * kCollidingShare + kCarHalfLength;
+    return std::fabs(car.x - o.x) < reachX && std::fabs(car.z - o.z) < reachZ;
+}
+
 // Public functions
 
 void advanceRace() {
@@ -85,13 +93,4 @@ void advanceRace() {
     if (checkCollision()) gameState = GameOver;
 }
 
-bool checkCollision() {
-    for (const Obstacle& o : obstacles) {
-        const float reachX = o.width * 0.5f * kCollidingShare + kCarHalfWidth;
-        if (std::fabs(car.x - o.x) < reachX) {
-            const float reachZ = o.depth * 0.5f * kCollidingShare + kCarHalfLength;
-            if (std::fabs(car.z - o.z) < reachZ) return true;
-        }
-    }
-    return false;
-}
+bool checkCollision() { return std::any_of(obstacles.begin(), obstacles.end(), overlapsCar); }

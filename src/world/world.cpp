@@ -1,6 +1,10 @@
 // world.cpp: the one definition of every global of the game.
 #include "world.h"
 
+// Constants
+static const int kStartWidth = 800;  // the window size main asks for, until the first reshape
+static const int kStartHeight = 600;
+
 GameState gameState = Menu;
 Car car = {};
 ControlState controls = {};
@@ -13,5 +17,5 @@ std::vector<Button> gameOverButtons;
 
 float roadOffset = 0.0f;
 int score = 0;
-int windowWidth = 800;
-int windowHeight = 600;
+int windowWidth = kStartWidth;
+int windowHeight = kStartHeight;

@@ -1,0 +1,155 @@
+// swap_counter.cpp: an LD_PRELOAD shim that measures the game's frame pacing from outside its
+// code. It wraps glutSwapBuffers (one call per drawn frame), glutPostRedisplay (called once per
+// timer step by the game) and glViewport (called once per reshape), timestamps the first two,
+// and appends summary lines to the file named by
+// VELK_SWAP_LOG: one every VELK_SWAP_EVERY swaps (if set) and a final one at exit that leaves
+// out the swaps of the first VELK_SWAP_SKIP_S seconds (start-up, shader compilation).
+//
+// Each line: swaps, steps and reshapes so far, seconds since the first swap, then for the span it
+// covers the frame and step rates, the median / 90th percentile / largest time between swaps, the
+// median time spent inside the real glutSwapBuffers and the median time from the step's
+// glutPostRedisplay to the end of its swap (the work of one frame), all in milliseconds.
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+// Constants
+static const size_t kReservedFrames = 1 << 20;  // over four hours at 62.5 frames per second
+
+// Types
+using VoidFunction = void (*)();
+using ViewportFunction = void (*)(int, int, int, int);
+
+// What one swap left behind, in seconds on the monotonic clock.
+struct Frame {
+    double end;        // when the real glutSwapBuffers returned
+    double inSwap;     // time spent inside it
+    double sinceStep;  // from the latest step's redisplay request to `end`
+};
+
+// Where a measured span starts: the index of its first swap and the step count at that swap.
+struct Span {
+    size_t first;
+    long steps;
+};
+
+// Globals
+static std::vector<Frame> frames;
+static long stepCount = 0;
+static long viewportCount = 0;
+static double lastStepTime = 0.0;
+static Span periodicSpan = {0, 0};
+static Span finalSpan = {0, 0};
+static size_t reportEvery = 0;
+static double skipSeconds = 0.0;
+static bool finalSpanStarted = false;
+static const char* logPath = nullptr;
+
+// Static helpers
+
+static double now() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+
+template <typename Function>
+static Function nextSymbol(const char* name) {
+    Function next = reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+    if (next == nullptr) {
+        fprintf(stderr, "swap_counter: %s not found\n", name);
+        abort();
+    }
+    return next;
+}
+
+static size_t sizeFromEnvironment(const char* name, size_t fallback) {
+    const char* text = getenv(name);
+    return text ? static_cast<size_t>(atol(text)) : fallback;
+}
+
+// Value at fraction q of the values, in milliseconds; sorts them.
+static double quantileMs(std::vector<double>& values, double q) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(q * (values.size() - 1) + 0.5)] * 1000.0;
+}
+
+// Appends one summary line for the swaps from span.first to the latest one.
+static void writeSummary(const char* tag, Span span) {
+    if (logPath == nullptr || frames.size() < span.first + 2)
+        return;
+    std::vector<double> intervals, inSwap, work;
+    for (size_t i = span.first + 1; i < frames.size(); ++i) {
+        intervals.push_back(frames[i].end - frames[i - 1].end);
+        inSwap.push_back(frames[i].inSwap);
+        work.push_back(frames[i].sinceStep);
+    }
+    double seconds = frames.back().end - frames[span.first].end;
+    FILE* out = fopen(logPath, "a");
+    if (out == nullptr)
+        return;
+    fprintf(out,
+            "%s swaps=%zu steps=%ld reshapes=%ld t=%.3f span_s=%.3f fps=%.2f steps_per_s=%.2f "
+            "median_ms=%.2f "
+            "p90_ms=%.2f max_ms=%.2f swap_median_ms=%.2f work_median_ms=%.2f\n",
+            tag, frames.size(), stepCount, viewportCount, frames.back().end - frames.front().end,
+            seconds, intervals.size() / seconds, (stepCount - span.steps) / seconds,
+            quantileMs(intervals, 0.5), quantileMs(intervals, 0.9), quantileMs(intervals, 1.0),
+            quantileMs(inSwap, 0.5), quantileMs(work, 0.5));
+    fclose(out);
+}
+
+static void writeFinalSummary() {
+    writeSummary("final", finalSpan);
+}
+
+// Reads the environment once, on the first swap.
+static void setUp() {
+    logPath = getenv("VELK_SWAP_LOG");
+    reportEvery = sizeFromEnvironment("VELK_SWAP_EVERY", 0);
+    const char* skip = getenv("VELK_SWAP_SKIP_S");
+    skipSeconds = skip ? atof(skip) : 0.0;
+    frames.reserve(kReservedFrames);
+    atexit(writeFinalSummary);
+}
+
+// Public functions
+
+extern "C" void glutSwapBuffers() {
+    static VoidFunction next = nullptr;
+    if (next == nullptr) {
+        setUp();
+        next = nextSymbol<VoidFunction>("glutSwapBuffers");
+    }
+    double start = now();
+    next();
+    double end = now();
+    if (frames.size() >= kReservedFrames)
+        return;
+    frames.push_back({end, end - start, end - lastStepTime});
+    if (!finalSpanStarted && end - frames.front().end >= skipSeconds) {
+        finalSpan = {frames.size() - 1, stepCount};
+        finalSpanStarted = true;
+    }
+    if (reportEvery > 0 && frames.size() - periodicSpan.first > reportEvery) {
+        writeSummary("every", periodicSpan);
+        periodicSpan = {frames.size() - 1, stepCount};
+    }
+}
+
+extern "C" void glutPostRedisplay() {
+    static VoidFunction next = nextSymbol<VoidFunction>("glutPostRedisplay");
+    next();
+    ++stepCount;
+    lastStepTime = now();
+}
+
+extern "C" void glViewport(int x, int y, int width, int height) {
+    static ViewportFunction next = nextSymbol<ViewportFunction>("glViewport");
+    next(x, y, width, height);
+    ++viewportCount;
+}

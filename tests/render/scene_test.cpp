@@ -1,0 +1,278 @@
+// scene_test.cpp: where the road, trees, obstacles and car end up in the world, and in what colour.
+#include "scene.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "race.h"
+#include "render_support.h"
+
+namespace {
+
+const Vec3 kGround = widened(0.18f, 0.42f, 0.16f);
+const Vec3 kAsphalt = widened(0.22f, 0.22f, 0.24f);
+const Vec3 kDash = widened(0.88f, 0.82f, 0.25f);
+const Vec3 kEdgeLine = widened(0.65f, 0.65f, 0.65f);
+const Vec3 kTrunk = widened(0.35f, 0.22f, 0.12f);
+const Vec3 kLowerFoliage = widened(0.12f, 0.55f, 0.18f);
+const Vec3 kUpperFoliage = widened(0.08f, 0.45f, 0.14f);
+const Vec3 kBody = widened(0.9f, 0.15f, 0.15f);
+const Vec3 kCabin = widened(0.25f, 0.35f, 0.85f);
+const Vec3 kWheel = widened(0.1f, 0.1f, 0.12f);
+const Vec3 kLamp = widened(0.95f, 0.85f, 0.25f);
+
+// What the chase camera can see along the road: from its eye to its far plane.
+const double kChaseEyeZ = 8.5;
+const double kChaseFarZ = -290.0;
+
+// The expected extent of everything painted in one colour.
+struct Part {
+    const char* name;
+    Vec3 colour;
+    size_t primitives;
+    Vec3 min;
+    Vec3 max;
+};
+
+void expectParts(const Replay& r, const std::vector<Part>& parts) {
+    for (const Part& part : parts) {
+        const Bounds b = boundsOf(r, part.colour);
+        ASSERT_FALSE(b.empty()) << part.name;
+        EXPECT_EQ(paintedIn(r, part.colour).size(), part.primitives) << part.name;
+        expectNear(b.min, part.min, 1e-5, std::string(part.name) + " min");
+        expectNear(b.max, part.max, 1e-5, std::string(part.name) + " max");
+    }
+}
+
+// World z of every dash's start, in drawing order.
+std::vector<double> dashStarts() {
+    fakegl::reset();
+    drawRoad();
+    std::vector<double> starts;
+    for (const Primitive& p : paintedIn(replay(), kDash)) starts.push_back(p.vertices[0][2]);
+    return starts;
+}
+
+Vec3 plus(const Vec3& a, const Vec3& b) {
+    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
+
+}  // namespace
+
+TEST(Road, LayersInOrderColourAndHeight) {
+    freshStart();
+    drawRoad();
+    const Replay r = replay();
+    ASSERT_EQ(r.primitives.size(), 144u);
+    EXPECT_EQ(r.primitives[0].colour, kGround);
+    EXPECT_EQ(r.primitives[1].colour, kAsphalt);
+    for (size_t i = 2; i < 142; ++i) EXPECT_EQ(r.primitives[i].colour, kDash) << i;
+    EXPECT_EQ(r.primitives[142].colour, kEdgeLine);
+    EXPECT_EQ(r.primitives[143].colour, kEdgeLine);
+    expectParts(r, {
+                       {"ground", kGround, 1, {-80, -0.01, -400}, {80, -0.01, 60}},
+                       {"asphalt", kAsphalt, 1, {-3.2, -0.005, -400}, {3.2, -0.005, 60}},
+                       {"dashes", kDash, 140, {-0.12, 0.002, -390}, {0.12, 0.002, 41}},
+                       {"edge lines", kEdgeLine, 2, {-3.22, -0.002, -400}, {3.22, -0.002, 60}},
+                   });
+    // The left edge line comes first and covers the outer 0.15 of the asphalt.
+    EXPECT_NEAR(r.primitives[142].vertices[0][0], -3.22, 1e-6);
+    EXPECT_NEAR(r.primitives[142].vertices[1][0], -3.05, 1e-6);
+}
+
+TEST(Road, DashStartsOfAFreshRoad) {
+    freshStart();
+    std::vector<double> expected;
+    for (int z = -390; z <= 36; z += 6) expected.push_back(z);
+    for (int z = -358; z <= -4; z += 6) expected.push_back(z);
+    for (int z = 2; z <= 38; z += 6) expected.push_back(z);
+    expected.push_back(-356);
+    EXPECT_EQ(dashStarts(), expected);
+}
+
+TEST(Road, DashesMoveWithTheWorldAndDoNotJumpWhenTheOffsetWraps) {
+    freshRace(Playing);
+    car.x = 1.0f;  // between lanes: the race goes on however long the test drives
+    controls.accelerate = true;
+    std::vector<double> before = dashStarts();
+    bool wrapped = false;
+    for (int tick = 0; tick < 800; ++tick) {
+        const float offsetBefore = roadOffset;
+        const std::vector<Tree> treesBefore = trees;
+        advanceRace();
+        wrapped = wrapped || roadOffset < offsetBefore;
+        double step = 0;  // what the trees moved by, taken from one that was not sent back
+        for (size_t t = 0; t < trees.size() && step == 0; ++t) {
+            if (trees[t].z > treesBefore[t].z)
+                step = trees[t].z - treesBefore[t].z;
+        }
+        const std::vector<double> after = dashStarts();
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t i = 0; i < after.size(); ++i) {
+            if (after[i] < before[i]) {
+                // Only out of sight: from behind the chase camera to beyond its far plane.
+                EXPECT_GT(before[i], kChaseEyeZ) << "tick " << tick << " dash " << i;
+                EXPECT_LT(after[i], kChaseFarZ) << "tick " << tick << " dash " << i;
+            } else {
+                EXPECT_NEAR(after[i] - before[i], step, 1e-3) << "tick " << tick << " dash " << i;
+            }
+        }
+        before = after;
+    }
+    EXPECT_TRUE(wrapped);
+    EXPECT_EQ(gameState, Playing);
+}
+
+TEST(Tree, TaperedTrunkAndTwoFoliageBalls) {
+    fakegl::reset();
+    drawTree(Tree{5.5f, 0.0f, -20.0f});
+    const Replay r = replay();
+    expectParts(r, {
+                       {"trunk", kTrunk, 3, {5.32, 0.6, -20.18}, {5.68, 1.8, -19.82}},
+                   });
+    // Foliage: a ball is known by its poles, straight above and below its centre.
+    const struct {
+        Vec3 colour;
+        size_t stacks;
+        Vec3 centre;
+        double radius;
+    } balls[] = {{kLowerFoliage, 10, {5.5, 1.7, -20}, 0.75},
+                 {kUpperFoliage, 9, {5.5, 2.15, -20}, 0.55}};
+    for (const auto& ball : balls) {
+        const std::vector<Primitive> strips = paintedIn(r, ball.colour);
+        ASSERT_EQ(strips.size(), ball.stacks);
+        expectNear(strips.front().vertices[0], plus(ball.centre, {0, ball.radius, 0}), 1e-5,
+                   "top pole");
+        expectNear(strips.back().vertices[1], plus(ball.centre, {0, -ball.radius, 0}), 1e-5,
+                   "bottom pole");
+    }
+    EXPECT_EQ(r.primitives[0].colour, kTrunk);
+    EXPECT_EQ(r.primitives.back().colour, kUpperFoliage);
+}
+
+TEST(Obstacle, EachKindItsShapeColourAndPlace) {
+    const float w = 0.95f, h = 0.8f, d = 0.7f;
+    const Vec3 orange = widened(0.95f, 0.45f, 0.1f), green = widened(0.2f, 0.75f, 0.25f),
+               purple = widened(0.7f, 0.25f, 0.85f);
+    const double ball = 0.55 * w, drum = 0.45 * w;
+    const struct {
+        int kind;
+        Part part;
+        size_t cubes;
+    } cases[] = {
+        {0, {"block", orange, 0, {2 - w / 2., 0, -30 - d / 2.}, {2 + w / 2., h, -30 + d / 2.}}, 1},
+        {1,
+         {"ball", green, 12, {2 - ball, h - ball, -30 - ball}, {2 + ball, h + ball, -30 + ball}},
+         0},
+        {2, {"drum", purple, 3, {2 - drum, h, -30 - drum}, {2 + drum, 2 * h, -30 + drum}}, 0},
+        {3,
+         {"unknown kind", purple, 3, {2 - drum, h, -30 - drum}, {2 + drum, 2 * h, -30 + drum}},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.part.name);
+        fakegl::reset();
+        drawObstacle(Obstacle{2.0f, h / 2, -30.0f, w, h, d, static_cast<ObstacleKind>(c.kind)});
+        const Replay r = replay();
+        EXPECT_EQ(r.cubes.size(), c.cubes);
+        expectParts(r, {c.part});
+    }
+}
+
+TEST(Car, PartsInItsFrame) {
+    freshStart();
+    car = Car{1.0f, 0.25f, 2.0f, 18.0f, 0.0f};
+    drawCar();
+    const Replay r = replay();
+    const Vec3 at{1, 0.25, 2};
+    const double wheelReach = 0.75 + 0.22 * std::sin(80 * M_PI / 180);  // 18 slices: none at 90°
+    expectParts(
+        r, {
+               {"body", kBody, 0, plus(at, {-0.55, 0.175, -1.1}), plus(at, {0.55, 0.525, 1.1})},
+               {"cabin", kCabin, 0, plus(at, {-0.45, 0.51, -0.65}), plus(at, {0.45, 0.79, 0.45})},
+               {"wheels", kWheel, 12, plus(at, {-0.72, 0.22, -wheelReach}),
+                plus(at, {0.72, 0.42, wheelReach})},
+               {"lamps", kLamp, 0, plus(at, {-0.56, 0.44, 0.89}), plus(at, {0.56, 0.52, 1.11})},
+           });
+    EXPECT_EQ(r.cubes.size(), 4u);
+    // Each wheel is a flat disc; its bottom cap's centre gives its place, in the stated order.
+    const std::vector<Primitive> wheels = paintedIn(r, kWheel);
+    const Vec3 centres[] = {
+        {-0.5, 0.22, 0.75}, {0.5, 0.22, 0.75}, {-0.5, 0.22, -0.75}, {0.5, 0.22, -0.75}};
+    for (int i = 0; i < 4; ++i) {
+        expectNear(wheels[3 * i + 1].vertices[0], plus(at, centres[i]), 1e-6, "wheel");
+        EXPECT_EQ(wheels[3 * i + 1].normals[0], (Vec3{0, -1, 0}));
+    }
+    EXPECT_EQ(r.deepestModelview, 3);
+}
+
+TEST(Car, SteeringTurnsTheNoseAboutTheCarsOwnOrigin) {
+    for (float angle : {12.0f, -12.0f}) {
+        SCOPED_TRACE(angle);
+        freshStart();
+        car = Car{-1.0f, 0.25f, 2.0f, 18.0f, angle};
+        drawCar();
+        const Replay r = replay();
+        const Mat4& body = r.cubes[0].transform;
+        expectNear(transform(body, {0, 0, 0}), {-1, 0.6, 2}, 1e-6, "body centre");
+        const Vec3 nose = transform(body, {0, 0, -0.5});
+        const double turn = std::sin(angle * M_PI / 180.0) * 1.1;
+        EXPECT_NEAR(nose[0], -1 - turn, 1e-5) << "positive angles turn the nose towards -x";
+        for (const Primitive& p : paintedIn(r, kWheel)) {
+            if (p.mode != GL_TRIANGLE_FAN)
+                continue;
+            for (const Vec3& v : p.vertices) EXPECT_NEAR(v[1], p.vertices[0][1], 1e-6) << "flat";
+        }
+    }
+}
+
+TEST(Scene, RoadThenTreesThenObstaclesInIndexOrder) {
+    for (bool raced : {false, true}) {
+        SCOPED_TRACE(raced);
+        raced ? freshRace(Menu) : freshStart();
+        drawScene();
+        const Replay r = replay();
+        std::vector<Vec3> expected = {{0, -0.01, 0}};
+        for (const Tree& t : trees) expected.push_back(widened(t.x, t.y, t.z));
+        for (const Obstacle& o : obstacles) expected.push_back(widened(o.x, o.y, o.z));
+        EXPECT_EQ(obstacles.size(), raced ? 18u : 0u);
+        ASSERT_EQ(r.topLevelTranslations.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            expectNear(r.topLevelTranslations[i], expected[i], 1e-7,
+                       "placed item " + std::to_string(i));
+        }
+        EXPECT_EQ(paintedIn(r, kTrunk).size(), 3 * trees.size());
+    }
+}
+
+TEST(Scene, EveryModelLeavesTheMatrixAsItFoundIt) {
+    freshRace(Playing);
+    car.steerAngle = 12.0f;
+    void (*const draws[])() = {
+        drawRoad,
+        drawCar,
+        drawScene,
+        [] { drawWheel(0.5f, 0.75f); },
+        [] { drawTree(trees[3]); },
+        [] {
+            drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, Box});
+        },
+        [] {
+            drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, Sphere});
+        },
+        [] {
+            drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, static_cast<ObstacleKind>(7)});
+        },
+    };
+    for (auto draw : draws) {
+        fakegl::reset();
+        draw();
+        const Replay r = replay();
+        EXPECT_TRUE(r.stacksBalanced);
+        EXPECT_TRUE(r.beginEndBalanced);
+        EXPECT_TRUE(r.modelviewSelected);
+        EXPECT_GT(r.deepestModelview, 0);
+    }
+}
