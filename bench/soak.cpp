@@ -31,7 +31,7 @@ void* operator new(std::size_t size) {
 void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept {
+void operator delete(void* p, std::size_t /*size*/) noexcept {
     std::free(p);
 }
 
@@ -39,8 +39,8 @@ void operator delete(void* p, std::size_t) noexcept {
 
 // Four independent coin flips, so every combination of held controls occurs, clashes included.
 static ControlState randomControls(std::mt19937& rng) {
-    const unsigned bits = rng();
-    return ControlState{(bits & 1u) != 0, (bits & 2u) != 0, (bits & 4u) != 0, (bits & 8u) != 0};
+    std::bernoulli_distribution held(0.5);
+    return ControlState{held(rng), held(rng), held(rng), held(rng)};
 }
 
 static void startRace() {

@@ -1,6 +1,9 @@
 // tick_bench.cpp: the cost of one racing step once the race is under way.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "course.h"
 #include "race.h"
 #include "world.h"
@@ -26,6 +29,11 @@ static void startRace(ControlState held, float x) {
     }
 }
 
+// The fastest repetition: on a shared machine the least disturbed one is the best estimate.
+static double fastest(const std::vector<double>& runs) {
+    return *std::min_element(runs.begin(), runs.end());
+}
+
 // Reports an error if a crash cut the race short, since the figures would be meaningless.
 static void checkStillRacing(benchmark::State& state) {
     if (gameState != Playing)
@@ -41,7 +49,7 @@ static void BM_TickCruising(benchmark::State& state) {
     }
     checkStillRacing(state);
 }
-BENCHMARK(BM_TickCruising);
+BENCHMARK(BM_TickCruising)->ComputeStatistics("min", fastest);
 
 // Both pedals and both steering keys held: full speed (42), the car steering left every step.
 // Putting the car back before each step costs one store.
@@ -54,6 +62,6 @@ static void BM_TickAllControlsHeld(benchmark::State& state) {
     }
     checkStillRacing(state);
 }
-BENCHMARK(BM_TickAllControlsHeld);
+BENCHMARK(BM_TickAllControlsHeld)->ComputeStatistics("min", fastest);
 
 BENCHMARK_MAIN();

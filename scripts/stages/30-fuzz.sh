@@ -13,4 +13,4 @@ if ! build/fuzz/tests/fuzz/velk_fuzz -max_total_time="$seconds" -timeout=30 -pri
     echo "fuzzing found a fault; the input is saved in build/fuzz/ (replay: velk_fuzz FILE)" >&2
     exit 1
 fi
-grep -E '^#[0-9]+ +DONE|^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log"
+grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log"

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <string>
 
-#include "course.h"
 #include "fake_gl.h"
 #include "frame.h"
 #include "keyboard.h"
@@ -32,7 +31,7 @@ static const int kAimSlack = 3;            // aimed pointers land up to 3 pixels
 
 // Types
 
-// One kind of event the harness can deliver; the first input byte of each event picks it.
+// One kind of event the harness can deliver; one input byte picks it.
 enum EventKind : int {
     KeyDown,
     KeyUp,
@@ -72,36 +71,12 @@ static Geometry geometry;
 extern "C" void __real_glBegin(GLenum mode);
 extern "C" void __real_glEnd();
 
-// Geometry calls, reached through the linker's --wrap instead of the recording fake
+// Static helpers
 
 static void noteFault(bool holds, const char* what) {
     if (!holds && geometry.fault == nullptr)
         geometry.fault = what;
 }
-
-extern "C" void __wrap_glBegin(GLenum mode) {
-    noteFault(!geometry.open, "glBegin inside glBegin");
-    geometry.open = true;
-    __real_glBegin(mode);
-}
-
-extern "C" void __wrap_glEnd() {
-    noteFault(geometry.open, "glEnd without glBegin");
-    geometry.open = false;
-    __real_glEnd();
-}
-
-extern "C" void __wrap_glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    noteFault(geometry.open, "vertex outside glBegin/glEnd");
-    noteFault(std::isfinite(x) && std::isfinite(y) && std::isfinite(z), "non-finite vertex");
-}
-
-extern "C" void __wrap_glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
-    noteFault(std::isfinite(x) && std::isfinite(y) && std::isfinite(z), "non-finite normal");
-    noteFault(x != 0.0f || y != 0.0f || z != 0.0f, "zero normal");
-}
-
-// Static helpers
 
 // Reports the broken invariant and stops the fuzzer on the spot with a crash it records.
 [[noreturn]] static void fail(const char* what) {
@@ -145,9 +120,9 @@ static void startProgram() {
 
 // A pointer position: either any int pair, or one aimed on and around a button of either menu.
 static Point consumePoint(FuzzedDataProvider& in) {
-    if (!in.ConsumeBool())
-        return Point{in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>()};
     const std::vector<Button>& buttons = in.ConsumeBool() ? menuButtons : gameOverButtons;
+    if (!in.ConsumeBool() || buttons.empty())
+        return Point{in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>()};
     const Button& b = buttons[in.ConsumeIntegralInRange<size_t>(0, buttons.size() - 1)];
     const int dx =
         in.ConsumeIntegralInRange<int>(-kAimSlack, static_cast<int>(b.width) + kAimSlack);
@@ -327,9 +302,34 @@ static void checkWorld() {
 
 // Public functions
 
+// Geometry calls, reached through the linker's --wrap instead of the recording fake.
+
+extern "C" void __wrap_glBegin(GLenum mode) {
+    noteFault(!geometry.open, "glBegin inside glBegin");
+    geometry.open = true;
+    __real_glBegin(mode);
+}
+
+extern "C" void __wrap_glEnd() {
+    noteFault(geometry.open, "glEnd without glBegin");
+    geometry.open = false;
+    __real_glEnd();
+}
+
+extern "C" void __wrap_glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    noteFault(geometry.open, "vertex outside glBegin/glEnd");
+    noteFault(std::isfinite(x) && std::isfinite(y) && std::isfinite(z), "non-finite vertex");
+}
+
+extern "C" void __wrap_glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    noteFault(std::isfinite(x) && std::isfinite(y) && std::isfinite(z), "non-finite normal");
+    noteFault(x != 0.0f || y != 0.0f || z != 0.0f, "zero normal");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     startProgram();
+    checkWorld();
     while (in.remaining_bytes() > 0) {
         const auto kind =
             static_cast<EventKind>(in.ConsumeIntegralInRange<int>(0, EventKindCount - 1));

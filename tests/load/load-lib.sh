@@ -39,8 +39,9 @@ build_swap_counter() {
 rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$GAME_PID/status"; }
 
 counted() {
-    [[ -s $2 ]] || { echo 0; return; }
-    tail -n1 "$2" | sed -n "s/.* $1=\([0-9]*\).*/\1/p"
+    local value=''
+    [[ -s $2 ]] && value=$(tail -n2 "$2" | sed -n "s/.* $1=\([0-9]*\).*/\1/p" | tail -n1)
+    echo "${value:-0}"
 }
 
 new_frames() {

@@ -12,8 +12,10 @@ set -euo pipefail
 source "$(dirname "$0")/load-lib.sh"
 EXE=$1 SECONDS_TOTAL=${3:-120} RESIZES=${4:-100} RSS_SLACK_KIB=${RSS_SLACK_KIB:-4096}
 KEYS=(w a s d i j k l Left Right Up Down)
-STORMS=2 SAMPLE_EVERY=5
+STORMS=2 SAMPLE_EVERY=5 SEED=${LOAD_SEED:-$$}
 e2e_setup load-session "$2"
+RANDOM=$SEED
+log "random seed $SEED (LOAD_SEED=$SEED repeats the storm sizes and key choices)"
 start_big_xvfb
 SHIM=$(build_swap_counter "$E2E_TMP") || fail "could not build the swap counter"
 SWAPS=$E2E_ART/swaps.log RSS=$E2E_ART/rss.txt

@@ -8,8 +8,8 @@
 #
 # Passes when the game exits with status 0 (valgrind's --error-exitcode turns any unsuppressed
 # error or definite leak into 99), the log holds no invalid read or write, and no definitely
-# lost block has one of the game's own functions on its stack. gl-driver.supp suppresses reports
-# of the GL driver, X11 and GLUT internals; every function it names is checked not to be the
+# lost block was allocated by the game's own code. gl-driver.supp suppresses reports of the GL
+# driver, the loader and GLUT internals; every function it names is checked not to be the
 # game's. The log goes to ARTEFACTS/load-valgrind/memcheck.log.
 set -euo pipefail
 source "$(dirname "$0")/load-lib.sh"
@@ -19,7 +19,8 @@ e2e_setup load-valgrind "$2"
 LOG=$E2E_ART/memcheck.log
 
 # A suppression must never hide a report that runs through the game's own code.
-own=$(nm --defined-only -C "$EXE" | awk '$2 ~ /^[Tt]$/ {print $3}' | sed 's/(.*//' | sort -u)
+own=$(nm --defined-only -C "$EXE" | awk '$2 ~ /^[TtWw]$/ { $1 = $2 = ""; sub(/^ +/, ""); print }' |
+    sed 's/(.*//' | sort -u)
 named=$(sed -n 's/^[[:space:]]*fun:\(.*\)/\1/p' "$SUPP" | sort -u)
 clash=$(comm -12 <(echo "$own") <(echo "$named"))
 [[ -z $clash ]] || fail "gl-driver.supp names the game's own functions: $clash"

@@ -23,6 +23,7 @@ measure() {
     wait_until 15 menu_shown || fail "no title screen at $1"
     race_on "$w" "$h"
     wait_until 10 race_shown || fail "Start Game was not answered at $1"
+    keep_shot "race-$1"
     end=$(($(date +%s) + ${WARMUP_S:-5} + SECONDS_EACH))
     while (($(date +%s) < end)); do
         k=${STEER[RANDOM % ${#STEER[@]}]}
@@ -32,9 +33,9 @@ measure() {
         race_on "$w" "$h"
         sleep 0.2
     done
-    shot && keep_shot "end-$1"
     key Escape 2>/dev/null || true
     expect_exit 0 10
+    [[ $1 == "$FIRST" ]] && log "$(grep -m1 '^renderer' "$swaps")"
     grep '^final' "$swaps" | awk -v size="$1" '{
         for (i = 2; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
         printf "%-9s steps/s %6.2f (%5.1f%% of 62.5)  frames/s %6.2f  frame ms: median %6.2f p90 %6.2f" \
@@ -44,4 +45,5 @@ measure() {
 }
 
 log "load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
+FIRST=$1
 for size in "$@"; do measure "$size"; done
