@@ -11,7 +11,7 @@
 #include "course.h"
 #include "race.h"
 #include "world.h"
-#include "world_invariants.h"
+#include "world_checks.h"
 
 // Constants
 static const long long kDefaultTicks = 100000000LL;
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
             fail(t, "race left to another screen");
         if (score != raceTicks)
             fail(t, "score differs from the race's ticks");
-        if (const char* fault = invariants::raceViolation(true))
+        if (const char* fault = checks::raceViolation(true))
             fail(t, fault);
         if (heapAllocations != allocationsAfterFirstReset)
             fail(t, "heap allocation in a race");

@@ -20,7 +20,7 @@
 #include "race.h"
 #include "shell.h"
 #include "world.h"
-#include "world_invariants.h"
+#include "world_checks.h"
 
 // Constants
 static const unsigned char kEscape = 27;
@@ -131,19 +131,6 @@ static Point consumePoint(FuzzedDataProvider& in) {
     return Point{static_cast<int>(std::floor(b.x)) + dx, static_cast<int>(std::floor(b.y)) + dy};
 }
 
-// A click that changed the screen must have laid out a fresh race.
-static void checkFreshRace() {
-    require(car.x == 0.0f && car.y == 0.25f && car.z == 2.0f, "fresh race: car not at start");
-    require(car.speed == 18.0f && car.steerAngle == 0.0f, "fresh race: car not at rest");
-    require(sameControls(controls, ControlState{}), "fresh race: controls still held");
-    require(score == 0 && roadOffset == 0.0f, "fresh race: score or road not reset");
-    require(obstacles.size() == invariants::kObstacleCount, "fresh race: not 18 obstacles");
-    for (size_t i = 0; i < obstacles.size(); ++i) {
-        require(obstacles[i].z == -15.0f - static_cast<float>(i) * 14.0f,
-                "fresh race: obstacles not 14 apart from -15");
-    }
-}
-
 static void deliverMouseButton(FuzzedDataProvider& in) {
     const int button = in.ConsumeBool() ? GLUT_LEFT_BUTTON : in.ConsumeIntegral<int>();
     const int state = in.ConsumeBool() ? GLUT_DOWN : in.ConsumeIntegral<int>();
@@ -158,7 +145,8 @@ static void deliverMouseButton(FuzzedDataProvider& in) {
     require(leftPress, "screen changed without a left press");
     require(gameState == Playing || (before == GameOver && gameState == Menu),
             "click made an impossible screen change");
-    checkFreshRace();
+    if (const char* fault = checks::freshRaceViolation())
+        fail(fault);
     shadow.raceLaidOut = true;
     shadow.raceTicks = 0;
 }
@@ -182,7 +170,7 @@ static void deliverTicks(FuzzedDataProvider& in) {
         shadow.treesMoved = true;
         ++shadow.raceTicks;
         require(score == shadow.raceTicks, "score differs from the race's ticks");
-        if (const char* fault = invariants::raceViolation(true))
+        if (const char* fault = checks::raceViolation(true))
             fail(fault);
     }
 }
@@ -290,13 +278,7 @@ static void deliver(EventKind kind, FuzzedDataProvider& in) {
 
 // After every event: a known screen, the buttons laid out for the window, a sound race.
 static void checkWorld() {
-    require(gameState == Menu || gameState == Playing || gameState == GameOver,
-            "gameState outside the three screens");
-    if (const char* fault = invariants::layoutViolation())
-        fail(fault);
-    if (!shadow.raceLaidOut)
-        return;
-    if (const char* fault = invariants::raceViolation(shadow.treesMoved))
+    if (const char* fault = checks::worldViolation(shadow.raceLaidOut, shadow.treesMoved))
         fail(fault);
 }
 

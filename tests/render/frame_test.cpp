@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 
@@ -12,25 +13,18 @@
 
 namespace {
 
-bool sameCalls(const std::vector<GlCall>& a, size_t from, const std::vector<GlCall>& b) {
-    if (a.size() < from + b.size())
-        return false;
-    for (size_t i = 0; i < b.size(); ++i) {
-        if (a[from + i].name != b[i].name || a[from + i].args != b[i].args)
-            return false;
-    }
-    return true;
+// True when the calls b stand in a from index from on.
+bool callsAt(const std::vector<GlCall>& a, size_t from, const std::vector<GlCall>& b) {
+    return a.size() >= from + b.size() &&
+           std::equal(b.begin(), b.end(), a.begin() + from, [](const GlCall& x, const GlCall& y) {
+               return x.name == y.name && x.args == y.args;
+           });
 }
 
 // A frame of a fresh race in the given state and window size.
 Replay frameIn(GameState state, int width = 800, int height = 600) {
-    if (state == Menu) {
-        freshStart(width, height);
-    } else {
-        freshRace(state, width, height);
-    }
-    display();
-    return replay();
+    state == Menu ? startUp(width, height) : startRaceIn(state, width, height);
+    return drawn(display);
 }
 
 size_t indexOf(const std::string& name) {
@@ -75,16 +69,10 @@ TEST(Frame, ClearCameraWorldCarOverlaySwapInEveryState) {
         fakegl::reset();
         drawScene();
         drawCar();
-        EXPECT_TRUE(sameCalls(frame, 3, fakegl::calls));
-        fakegl::reset();
-        display();
-        EXPECT_TRUE(sameCalls(fakegl::calls, 0, frame) && fakegl::calls.size() == frame.size());
-
-        EXPECT_TRUE(r.stacksBalanced);
-        EXPECT_TRUE(r.beginEndBalanced);
-        EXPECT_TRUE(r.modelviewSelected);
-        EXPECT_TRUE(r.overlayFlat);
-        EXPECT_TRUE(r.depthTestOn && r.lightingOn);
+        EXPECT_TRUE(callsAt(frame, 3, fakegl::calls));
+        drawn(display);
+        EXPECT_TRUE(callsAt(fakegl::calls, 0, frame) && fakegl::calls.size() == frame.size());
+        EXPECT_TRUE(leftAsFound(r));
         for (const GlCall& c : fakegl::named("glutBitmapCharacter")) EXPECT_EQ(c.args[0], 1.0);
     }
 }
@@ -97,7 +85,7 @@ TEST(Frame, CameraOfEachState) {
     }
     // The chase camera is worked out in single precision and only then widened.
     for (GameState state : {Playing, static_cast<GameState>(5)}) {
-        freshRace(state);
+        startRaceIn(state);
         car.x = 1.3f;
         display();
         const std::vector<double> chase = {
@@ -115,7 +103,7 @@ TEST(Frame, TextsAndTheirRasterPositions) {
                                            {382, 354, "Quit"},
                                            {10, 575, "A/D or LEFT/RIGHT to steer"},
                                            {10, 550, "W/S or UP/DOWN to accelerate"}});
-        freshRace(GameOver, width);
+        startRaceIn(GameOver, width);
         score = 57;
         display();
         expectTexts(replay(), {{290, 440, "Game Over   Score: 57"},
@@ -134,13 +122,13 @@ TEST(Frame, TextsAndTheirRasterPositions) {
         {-1, FLT_MAX, "Score: -1", "Speed: 340282346638528859811704183484516925440"},
     };
     for (const auto& race : races) {
-        freshRace(Playing);
+        startRaceIn(Playing);
         score = race.score;
         car.speed = race.speed;
         display();
         expectTexts(replay(), {{10, 575, race.scoreText}, {10, 550, race.speedText}});
     }
-    freshRace(GameOver);
+    startRaceIn(GameOver);
     score = INT_MIN;
     display();
     EXPECT_EQ(replay().texts.at(0).text, "Game Over   Score: -2147483648");
@@ -172,7 +160,7 @@ TEST(Frame, WindowProjectionPerTextAndButtonAndArrowOnMenuOnly) {
 }
 
 TEST(Frame, EmptyButtonArraysStillShowTheTexts) {
-    freshStart();
+    startUp();
     menuButtons.clear();
     display();
     EXPECT_EQ(replay().texts.size(), 3u);
@@ -181,18 +169,16 @@ TEST(Frame, EmptyButtonArraysStillShowTheTexts) {
 }
 
 TEST(Button, FilledOutlinedAndLabelledOnTop) {
-    freshStart();
-    fakegl::reset();
-    drawButton(Button{100.0f, 50.5f, 160.0f, 40.0f, "Quit"});
-    const Replay r = replay();
+    startUp();
+    const Replay r = drawn([] { drawButton(Button{100.0f, 50.5f, 160.0f, 40.0f, "Quit"}); });
     ASSERT_EQ(r.primitives.size(), 2u);
     const std::vector<Vec3> corners = {
         {100, 509.5, 0}, {260, 509.5, 0}, {260, 549.5, 0}, {100, 549.5, 0}};
     EXPECT_EQ(r.primitives[0].mode, GL_QUADS);
-    EXPECT_EQ(r.primitives[0].colour, widened(0.2f, 0.4f, 0.7f));
+    EXPECT_EQ(r.primitives[0].colour, (Vec3{0.2f, 0.4f, 0.7f}));
     EXPECT_EQ(r.primitives[0].vertices, corners);
     EXPECT_EQ(r.primitives[1].mode, GL_LINE_LOOP);
-    EXPECT_EQ(r.primitives[1].colour, widened(1, 1, 1));
+    EXPECT_EQ(r.primitives[1].colour, (Vec3{1, 1, 1}));
     EXPECT_EQ(r.primitives[1].vertices, corners);
     const std::vector<GlCall> widths = fakegl::named("glLineWidth");
     ASSERT_EQ(widths.size(), 2u);
@@ -202,20 +188,17 @@ TEST(Button, FilledOutlinedAndLabelledOnTop) {
     expectTexts(r, {{162, 524, "Quit"}});
     EXPECT_GT(indexOf("glRasterPos2i"), indexOf("glEnd"));
     EXPECT_EQ(fakegl::count("gluOrtho2D"), 2);
-    EXPECT_TRUE(r.stacksBalanced && r.modelviewSelected && r.overlayFlat);
-    EXPECT_TRUE(r.depthTestOn && r.lightingOn);
+    EXPECT_TRUE(leftAsFound(r));
 }
 
 TEST(Text, WhiteSetBeforeTheRasterPositionAndStateRestored) {
-    freshStart(640, 480);
-    drawText(7, 30, "Hi");
-    const Replay r = replay();
+    startUp(640, 480);
+    const Replay r = drawn([] { drawText(7, 30, "Hi"); });
     expectTexts(r, {{7, 450, "Hi"}});
     const size_t raster = indexOf("glRasterPos2i");
     size_t colour = raster;
     while (colour > 0 && fakegl::calls[colour].name != "glColor3f") --colour;
     EXPECT_EQ(fakegl::calls[colour].args, (std::vector<double>{1, 1, 1}));
     EXPECT_EQ(fakegl::named("gluOrtho2D")[0].args, (std::vector<double>{0, 640, 0, 480}));
-    EXPECT_TRUE(r.stacksBalanced && r.modelviewSelected && r.overlayFlat);
-    EXPECT_TRUE(r.depthTestOn && r.lightingOn);
+    EXPECT_TRUE(leftAsFound(r));
 }

@@ -5,9 +5,6 @@
 
 #include <cmath>
 
-#include "course.h"
-#include "menu.h"
-
 // Static helpers
 
 static Mat4 identity() {
@@ -24,28 +21,19 @@ static Mat4 multiply(const Mat4& a, const Mat4& b) {
     return out;
 }
 
-// GL's rotation matrix for angle degrees about the axis (x, y, z).
-static Mat4 rotation(double angle, double x, double y, double z) {
-    const double len = std::sqrt(x * x + y * y + z * z);
-    x /= len, y /= len, z /= len;
+// GL's rotation matrix for angle degrees about the axis k.
+static Mat4 rotation(double angle, Vec3 k) {
+    const double len = std::hypot(k[0], k[1], k[2]);
+    for (double& v : k) v /= len;
     const double c = std::cos(angle * M_PI / 180.0), s = std::sin(angle * M_PI / 180.0);
-    const double t = 1 - c;
-    return {t * x * x + c,
-            t * x * y + s * z,
-            t * x * z - s * y,
-            0,
-            t * x * y - s * z,
-            t * y * y + c,
-            t * y * z + s * x,
-            0,
-            t * x * z + s * y,
-            t * y * z - s * x,
-            t * z * z + c,
-            0,
-            0,
-            0,
-            0,
-            1};
+    Mat4 m = identity();
+    for (int col = 0; col < 3; ++col) {
+        for (int row = 0; row < 3; ++row)
+            m[col * 4 + row] = (1 - c) * k[row] * k[col] + (row == col) * c;
+    }
+    m[1] += s * k[2], m[2] -= s * k[1], m[4] -= s * k[2];
+    m[6] += s * k[0], m[8] += s * k[1], m[9] -= s * k[0];
+    return m;
 }
 
 // Public functions
@@ -99,7 +87,7 @@ Replay replay(const std::vector<GlCall>& calls) {
             s[0] = a[0], s[5] = a[1], s[10] = a[2];
             top() = multiply(top(), s);
         } else if (c.name == "glRotatef") {
-            top() = multiply(top(), rotation(a[0], a[1], a[2], a[3]));
+            top() = multiply(top(), rotation(a[0], {a[1], a[2], a[3]}));
         } else if (c.name == "glColor3f") {
             colour = {a[0], a[1], a[2]};
         } else if (c.name == "glEnable" || c.name == "glDisable") {
@@ -175,31 +163,21 @@ std::vector<Primitive> paintedIn(const Replay& r, const Vec3& colour) {
     return out;
 }
 
-Vec3 widened(float r, float g, float b) {
-    return {r, g, b};
-}
-
 void expectNear(const Vec3& actual, const Vec3& expected, double tol, const std::string& what) {
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(actual[i], expected[i], tol) << what << " axis " << i;
 }
 
-void freshStart(int width, int height) {
-    gameState = Menu;
-    car = Car{};
-    controls = ControlState{};
-    obstacles.clear();
-    roadOffset = 0.0f;
-    score = 0;
-    windowWidth = width;
-    windowHeight = height;
-    generateTrees();
-    layoutButtons();
-    fakegl::reset();
-}
-
-void freshRace(GameState state, int width, int height) {
-    freshStart(width, height);
-    resetRace();
-    gameState = state;
-    fakegl::reset();
+::testing::AssertionResult leftAsFound(const Replay& r) {
+    const std::pair<bool, const char*> facts[] = {
+        {r.stacksBalanced, "matrix stacks not balanced"},
+        {r.beginEndBalanced, "glBegin/glEnd not balanced"},
+        {r.modelviewSelected, "modelview not selected"},
+        {r.depthTestOn && r.lightingOn, "depth test or lighting left off"},
+        {r.overlayFlat, "2D drawn with depth test or lighting on"},
+    };
+    for (const auto& fact : facts) {
+        if (!fact.first)
+            return ::testing::AssertionFailure() << fact.second;
+    }
+    return ::testing::AssertionSuccess();
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fake_gl.h"
-#include "world.h"
+#include "fresh_game.h"
 
 using Vec3 = std::array<double, 3>;
 using Mat4 = std::array<double, 16>;  // column-major, as GL keeps it
@@ -61,6 +61,17 @@ struct Replay {
 
 Replay replay(const std::vector<GlCall>& calls = fakegl::calls);
 
+// The calls of draw alone, replayed.
+template <typename Draw>
+Replay drawn(Draw draw) {
+    fakegl::reset();
+    draw();
+    return replay();
+}
+
+// Success when the calls left GL as they found it: stacks, blocks, matrix mode, 3D state.
+::testing::AssertionResult leftAsFound(const Replay& r);
+
 // The point p carried through the matrix m.
 Vec3 transform(const Mat4& m, const Vec3& p);
 
@@ -70,15 +81,5 @@ Bounds boundsOf(const Replay& r, const Vec3& colour);
 // The primitives painted in the colour, in drawing order.
 std::vector<Primitive> paintedIn(const Replay& r, const Vec3& colour);
 
-// Three floats as the fake records them, widened to double (colours, float positions).
-Vec3 widened(float r, float g, float b);
-
 // Component-wise comparison within tol.
 void expectNear(const Vec3& actual, const Vec3& expected, double tol, const std::string& what);
-
-// The world as start-up leaves it at width x height: Menu, trees, buttons, no race; calls
-// forgotten.
-void freshStart(int width = 800, int height = 600);
-
-// A fresh start followed by a new race, shown in the given state; calls forgotten.
-void freshRace(GameState state, int width = 800, int height = 600);

@@ -6,22 +6,23 @@
 
 #include <cmath>
 
+#include "mesh.h"
 #include "race.h"
 #include "render_support.h"
 
 namespace {
 
-const Vec3 kGround = widened(0.18f, 0.42f, 0.16f);
-const Vec3 kAsphalt = widened(0.22f, 0.22f, 0.24f);
-const Vec3 kDash = widened(0.88f, 0.82f, 0.25f);
-const Vec3 kEdgeLine = widened(0.65f, 0.65f, 0.65f);
-const Vec3 kTrunk = widened(0.35f, 0.22f, 0.12f);
-const Vec3 kLowerFoliage = widened(0.12f, 0.55f, 0.18f);
-const Vec3 kUpperFoliage = widened(0.08f, 0.45f, 0.14f);
-const Vec3 kBody = widened(0.9f, 0.15f, 0.15f);
-const Vec3 kCabin = widened(0.25f, 0.35f, 0.85f);
-const Vec3 kWheel = widened(0.1f, 0.1f, 0.12f);
-const Vec3 kLamp = widened(0.95f, 0.85f, 0.25f);
+const Vec3 kGround = Vec3{0.18f, 0.42f, 0.16f};
+const Vec3 kAsphalt = Vec3{0.22f, 0.22f, 0.24f};
+const Vec3 kDash = Vec3{0.88f, 0.82f, 0.25f};
+const Vec3 kEdgeLine = Vec3{0.65f, 0.65f, 0.65f};
+const Vec3 kTrunk = Vec3{0.35f, 0.22f, 0.12f};
+const Vec3 kLowerFoliage = Vec3{0.12f, 0.55f, 0.18f};
+const Vec3 kUpperFoliage = Vec3{0.08f, 0.45f, 0.14f};
+const Vec3 kBody = Vec3{0.9f, 0.15f, 0.15f};
+const Vec3 kCabin = Vec3{0.25f, 0.35f, 0.85f};
+const Vec3 kWheel = Vec3{0.1f, 0.1f, 0.12f};
+const Vec3 kLamp = Vec3{0.95f, 0.85f, 0.25f};
 
 // What the chase camera can see along the road: from its eye to its far plane.
 const double kChaseEyeZ = 8.5;
@@ -48,10 +49,8 @@ void expectParts(const Replay& r, const std::vector<Part>& parts) {
 
 // World z of every dash's start, in drawing order.
 std::vector<double> dashStarts() {
-    fakegl::reset();
-    drawRoad();
     std::vector<double> starts;
-    for (const Primitive& p : paintedIn(replay(), kDash)) starts.push_back(p.vertices[0][2]);
+    for (const Primitive& p : paintedIn(drawn(drawRoad), kDash)) starts.push_back(p.vertices[0][2]);
     return starts;
 }
 
@@ -62,7 +61,7 @@ Vec3 plus(const Vec3& a, const Vec3& b) {
 }  // namespace
 
 TEST(Road, LayersInOrderColourAndHeight) {
-    freshStart();
+    startUp();
     drawRoad();
     const Replay r = replay();
     ASSERT_EQ(r.primitives.size(), 144u);
@@ -83,7 +82,7 @@ TEST(Road, LayersInOrderColourAndHeight) {
 }
 
 TEST(Road, DashStartsOfAFreshRoad) {
-    freshStart();
+    startUp();
     std::vector<double> expected;
     for (int z = -390; z <= 36; z += 6) expected.push_back(z);
     for (int z = -358; z <= -4; z += 6) expected.push_back(z);
@@ -93,7 +92,7 @@ TEST(Road, DashStartsOfAFreshRoad) {
 }
 
 TEST(Road, DashesMoveWithTheWorldAndDoNotJumpWhenTheOffsetWraps) {
-    freshRace(Playing);
+    startRaceIn(Playing);
     car.x = 1.0f;  // between lanes: the race goes on however long the test drives
     controls.accelerate = true;
     std::vector<double> before = dashStarts();
@@ -126,9 +125,7 @@ TEST(Road, DashesMoveWithTheWorldAndDoNotJumpWhenTheOffsetWraps) {
 }
 
 TEST(Tree, TaperedTrunkAndTwoFoliageBalls) {
-    fakegl::reset();
-    drawTree(Tree{5.5f, 0.0f, -20.0f});
-    const Replay r = replay();
+    const Replay r = drawn([&] { drawTree(Tree{5.5f, 0.0f, -20.0f}); });
     expectParts(r, {
                        {"trunk", kTrunk, 3, {5.32, 0.6, -20.18}, {5.68, 1.8, -19.82}},
                    });
@@ -154,8 +151,8 @@ TEST(Tree, TaperedTrunkAndTwoFoliageBalls) {
 
 TEST(Obstacle, EachKindItsShapeColourAndPlace) {
     const float w = 0.95f, h = 0.8f, d = 0.7f;
-    const Vec3 orange = widened(0.95f, 0.45f, 0.1f), green = widened(0.2f, 0.75f, 0.25f),
-               purple = widened(0.7f, 0.25f, 0.85f);
+    const Vec3 orange = Vec3{0.95f, 0.45f, 0.1f}, green = Vec3{0.2f, 0.75f, 0.25f},
+               purple = Vec3{0.7f, 0.25f, 0.85f};
     const double ball = 0.55 * w, drum = 0.45 * w;
     const struct {
         int kind;
@@ -173,16 +170,16 @@ TEST(Obstacle, EachKindItsShapeColourAndPlace) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.part.name);
-        fakegl::reset();
-        drawObstacle(Obstacle{2.0f, h / 2, -30.0f, w, h, d, static_cast<ObstacleKind>(c.kind)});
-        const Replay r = replay();
+        const Replay r = drawn([&] {
+            drawObstacle(Obstacle{2.0f, h / 2, -30.0f, w, h, d, static_cast<ObstacleKind>(c.kind)});
+        });
         EXPECT_EQ(r.cubes.size(), c.cubes);
         expectParts(r, {c.part});
     }
 }
 
 TEST(Car, PartsInItsFrame) {
-    freshStart();
+    startUp();
     car = Car{1.0f, 0.25f, 2.0f, 18.0f, 0.0f};
     drawCar();
     const Replay r = replay();
@@ -211,7 +208,7 @@ TEST(Car, PartsInItsFrame) {
 TEST(Car, SteeringTurnsTheNoseAboutTheCarsOwnOrigin) {
     for (float angle : {12.0f, -12.0f}) {
         SCOPED_TRACE(angle);
-        freshStart();
+        startUp();
         car = Car{-1.0f, 0.25f, 2.0f, 18.0f, angle};
         drawCar();
         const Replay r = replay();
@@ -231,12 +228,12 @@ TEST(Car, SteeringTurnsTheNoseAboutTheCarsOwnOrigin) {
 TEST(Scene, RoadThenTreesThenObstaclesInIndexOrder) {
     for (bool raced : {false, true}) {
         SCOPED_TRACE(raced);
-        raced ? freshRace(Menu) : freshStart();
+        raced ? startRaceIn(Menu) : startUp();
         drawScene();
         const Replay r = replay();
         std::vector<Vec3> expected = {{0, -0.01, 0}};
-        for (const Tree& t : trees) expected.push_back(widened(t.x, t.y, t.z));
-        for (const Obstacle& o : obstacles) expected.push_back(widened(o.x, o.y, o.z));
+        for (const Tree& t : trees) expected.push_back(Vec3{t.x, t.y, t.z});
+        for (const Obstacle& o : obstacles) expected.push_back(Vec3{o.x, o.y, o.z});
         EXPECT_EQ(obstacles.size(), raced ? 18u : 0u);
         ASSERT_EQ(r.topLevelTranslations.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
@@ -247,32 +244,29 @@ TEST(Scene, RoadThenTreesThenObstaclesInIndexOrder) {
     }
 }
 
-TEST(Scene, EveryModelLeavesTheMatrixAsItFoundIt) {
-    freshRace(Playing);
+TEST(Scene, EveryModelAndPrimitiveLeavesGlAsItFoundIt) {
+    startRaceIn(Playing);
     car.steerAngle = 12.0f;
-    void (*const draws[])() = {
+    void (*const models[])() = {
         drawRoad,
         drawCar,
         drawScene,
         [] { drawWheel(0.5f, 0.75f); },
         [] { drawTree(trees[3]); },
         [] {
-            drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, Box});
-        },
-        [] {
-            drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, Sphere});
-        },
-        [] {
-            drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, static_cast<ObstacleKind>(7)});
+            for (int kind : {0, 1, 2, 7})  // box, ball, drum, unknown
+                drawObstacle(Obstacle{0, 0.25f, -20, 0.7f, 0.5f, 0.7f, ObstacleKind(kind)});
         },
     };
-    for (auto draw : draws) {
-        fakegl::reset();
-        draw();
-        const Replay r = replay();
-        EXPECT_TRUE(r.stacksBalanced);
-        EXPECT_TRUE(r.beginEndBalanced);
-        EXPECT_TRUE(r.modelviewSelected);
-        EXPECT_GT(r.deepestModelview, 0);
+    for (auto draw : models) {
+        const Replay r = drawn(draw);
+        EXPECT_TRUE(leftAsFound(r));
+        EXPECT_GT(r.deepestModelview, 0) << "every model draws in a frame of its own";
     }
+    void (*const primitives[])() = {
+        [] { drawBox(1, 2, 3); },          [] { drawCylinder(0.2f, 0.1f, 1, 12); },
+        [] { drawSphere(0.5f, 12, 9); },   [] { drawQuad(0, 0, 0, 1, 1); },
+        [] { drawCylinder(1, 1, 1, -2); },
+    };
+    for (auto draw : primitives) EXPECT_TRUE(leftAsFound(drawn(draw)));
 }

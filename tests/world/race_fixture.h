@@ -11,6 +11,7 @@
 #include "fake_gl.h"
 #include "race.h"
 #include "world.h"
+#include "world_checks.h"
 
 // Draws made by start-up (the trees) and by one reset.
 constexpr int kTreeDraws = 210;

@@ -104,8 +104,6 @@ TEST_F(Race, CollisionNeedsStrictOverlapAcrossAndAlong) {
     for (float size : {0.7f, 0.95f}) {
         const float reachX = size * 0.5f * 0.7f + 0.55f;
         const float reachZ = size * 0.5f * 0.7f + 1.1f;
-        EXPECT_NEAR(reachX, size == 0.7f ? 0.795f : 0.8825f, 1e-6);
-        EXPECT_NEAR(reachZ, size == 0.7f ? 1.345f : 1.4325f, 1e-6);
         obstacles.assign(1, Obstacle{0.0f, 0.25f, 0.0f, size, 0.5f, size, Box});
         const float rows[][3] = {{reachX, 0, false},
                                  {std::nextafter(reachX, 0.0f), 0, true},
@@ -138,12 +136,7 @@ TEST_F(Race, InvariantsHoldThroughManyRandomRaces) {
             controls = held(bits & 1, bits & 2, bits & 4, bits & 8);
         }
         advanceRace();
-        ASSERT_EQ(obstacles.size(), 18u);
-        for (size_t i = 1; i < obstacles.size(); ++i) ASSERT_GT(obstacles[i - 1].z, obstacles[i].z);
-        ASSERT_TRUE(car.speed >= 8.0f && car.speed <= 42.0f) << car.speed;
-        ASSERT_TRUE(car.x >= -2.6f && car.x <= 2.6f) << car.x;
-        ASSERT_TRUE(roadOffset >= 0.0f && roadOffset <= 400.0f) << roadOffset;
-        for (const Tree& tree : trees) ASSERT_LE(tree.z, 20.0f);
+        ASSERT_EQ(checks::raceViolation(true), nullptr) << "tick " << t;
         if (gameState == GameOver) {
             gameState = Playing;
             resetRace();

@@ -5,15 +5,6 @@
 
 using Tick = RaceTest;
 
-// Every value the simulation can change, in one comparable list.
-static std::vector<float> worldSnapshot() {
-    std::vector<float> s = {
-        car.x, car.y, car.z, car.speed, car.steerAngle, roadOffset, static_cast<float>(score)};
-    for (const Obstacle& o : obstacles) s.insert(s.end(), {o.x, o.z, o.width, o.depth});
-    for (const Tree& t : trees) s.insert(s.end(), {t.x, t.z});
-    return s;
-}
-
 // Checks that the last tick asked for one redraw, then re-armed itself for 16 ms with value 0.
 static void expectRedrawThenRearm() {
     ASSERT_EQ(fakegl::calls.size(), 2u);
@@ -27,13 +18,13 @@ TEST_F(Tick, EveryStateRedrawsAndRearmsButOnlyPlayingAdvances) {
     car.x = kBetweenLanes;
     for (GameState state : {Menu, GameOver, Playing}) {
         gameState = state;
-        const std::vector<float> before = worldSnapshot();
+        const WorldSnapshot before;
         fakegl::reset();
         fakegl::timerCallback = nullptr;
         tick(0);
         expectRedrawThenRearm();
         EXPECT_EQ(gameState, state);
-        EXPECT_EQ(worldSnapshot() == before, state != Playing) << state;
+        EXPECT_EQ(WorldSnapshot() == before, state != Playing) << state;
     }
     EXPECT_EQ(score, 1);
 }
@@ -48,13 +39,13 @@ TEST_F(Tick, CrashOnTheNthTickShowsScoreNAndFreezesTheWorld) {
     ASSERT_EQ(gameState, GameOver);
     EXPECT_EQ(score, n);
     EXPECT_GT(n, 40);  // the front obstacle starts 17 ahead of the car
-    const std::vector<float> frozen = worldSnapshot();
+    const WorldSnapshot frozen;
     for (int i = 0; i < 5; ++i) {
         fakegl::reset();
         tick(0);
         expectRedrawThenRearm();
     }
-    EXPECT_EQ(worldSnapshot(), frozen);
+    EXPECT_TRUE(WorldSnapshot() == frozen);
     EXPECT_EQ(gameState, GameOver);
 }
 
