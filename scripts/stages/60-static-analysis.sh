@@ -14,3 +14,6 @@ cppcheck --project="$db/compile_commands.json" --file-filter='src/*' --std=c++17
     --enable=warning,style,performance,portability,information --inline-suppr \
     --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet -j "$(nproc)"
 echo "cppcheck: src/ checked, no findings"
+# Every C++ file of the repository follows .clang-format.
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+echo "clang-format: every C++ file formatted"

@@ -26,7 +26,8 @@ static void layoutPair(std::vector<Button>& buttons, const char* first, const ch
     const float left = static_cast<float>(windowWidth) * 0.5f - kButtonWidth * 0.5f;
     const float middle = static_cast<float>(windowHeight) * 0.5f;
     buttons.clear();
-    buttons.push_back(Button{left, middle - kFirstTopAboveCentre, kButtonWidth, kButtonHeight, first});
+    buttons.push_back(
+        Button{left, middle - kFirstTopAboveCentre, kButtonWidth, kButtonHeight, first});
     buttons.push_back(
         Button{left, middle - kSecondTopAboveCentre, kButtonWidth, kButtonHeight, second});
 }
@@ -39,14 +40,18 @@ static void enterState(GameState next) {
 
 // Acts on a press on the title screen's button at index.
 static void pressMenuButton(size_t index) {
-    if (index == 0) enterState(Playing);
-    if (index == 1) std::exit(0);
+    if (index == 0)
+        enterState(Playing);
+    if (index == 1)
+        std::exit(0);
 }
 
 // Acts on a press on the crash screen's button at index.
 static void pressGameOverButton(size_t index) {
-    if (index == 0) enterState(Playing);
-    if (index == 1) enterState(Menu);
+    if (index == 0)
+        enterState(Playing);
+    if (index == 1)
+        enterState(Menu);
 }
 
 // Public functions
@@ -64,20 +69,24 @@ bool pointInButton(int x, int y, const Button& button) {
 }
 
 void mouseButton(int button, int state, int x, int y) {
-    if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN) return;
+    if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN)
+        return;
     if (gameState == Menu) {
         for (size_t i = 0; i < menuButtons.size(); ++i) {
-            if (pointInButton(x, y, menuButtons[i])) pressMenuButton(i);
+            if (pointInButton(x, y, menuButtons[i]))
+                pressMenuButton(i);
         }
     } else if (gameState == GameOver) {
         for (size_t i = 0; i < gameOverButtons.size(); ++i) {
-            if (pointInButton(x, y, gameOverButtons[i])) pressGameOverButton(i);
+            if (pointInButton(x, y, gameOverButtons[i]))
+                pressGameOverButton(i);
         }
     }
 }
 
 void mouseMove(int x, int y) {
-    if (gameState == Playing) return;
+    if (gameState == Playing)
+        return;
     const std::vector<Button>& buttons = (gameState == Menu) ? menuButtons : gameOverButtons;
     const bool overButton = std::any_of(buttons.begin(), buttons.end(),
                                         [x, y](const Button& b) { return pointInButton(x, y, b); });

@@ -26,7 +26,9 @@ static const Car kStartPose = {0.0f, 0.25f, 2.0f, 18.0f, 0.0f};  // x, y, z, spe
 // Static helpers
 
 // One draw of the shared generator, reduced to [0, n).
-static int draw(int n) { return std::rand() % n; }
+static int draw(int n) {
+    return std::rand() % n;
+}
 
 // Fills an obstacle at z from five draws: lane, kind, width, height, depth.
 static Obstacle makeObstacle(float z) {

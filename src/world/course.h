@@ -7,5 +7,6 @@ void generateTrees();
 // Puts the car at its start pose, clears controls, score and road, lays 18 obstacles (90 draws).
 void resetRace();
 
-// Moves the obstacles by this tick's step, drops those behind the car, refills to 18 (6 draws each).
+// Moves the obstacles by this tick's step, drops those behind the car, refills to 18 (6 draws
+// each).
 void updateObstacles();

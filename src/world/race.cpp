@@ -66,10 +66,12 @@ static void updateSteering() {
 // Scrolls the road and moves every tree by the step, sending passed trees far ahead again.
 static void moveScenery(float step) {
     roadOffset += step;
-    if (roadOffset > kRoadPeriod) roadOffset -= kRoadPeriod;
+    if (roadOffset > kRoadPeriod)
+        roadOffset -= kRoadPeriod;
     for (Tree& tree : trees) {
         tree.z += step;
-        if (tree.z > kTreeRecycleLine) tree.z -= kTreeRecycleJump;
+        if (tree.z > kTreeRecycleLine)
+            tree.z -= kTreeRecycleJump;
     }
 }
 
@@ -88,15 +90,18 @@ void advanceRace() {
     updateSteering();
     moveScenery(step);
     updateObstacles();
-    if (score < INT_MAX) ++score;  // saturate instead of overflowing after ~400 days of racing
-    if (checkCollision()) gameState = GameOver;
+    if (score < INT_MAX)
+        ++score;  // saturate instead of overflowing after ~400 days of racing
+    if (checkCollision())
+        gameState = GameOver;
 }
 
 // A plain loop, not std::any_of: its unrolled search keeps overlapsCar out of line, which made
 // every racing step about half as slow again.
 bool checkCollision() {
     for (const Obstacle& o : obstacles) {  // NOLINT(readability-use-anyofallof)
-        if (overlapsCar(o)) return true;
+        if (overlapsCar(o))
+            return true;
     }
     return false;
 }

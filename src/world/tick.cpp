@@ -10,7 +10,8 @@ static const unsigned kTimerPeriodMs = 16;
 // Public functions
 
 void tick(int /*value*/) {
-    if (gameState == Playing) advanceRace();
+    if (gameState == Playing)
+        advanceRace();
     glutPostRedisplay();
     glutTimerFunc(kTimerPeriodMs, tick, 0);
 }

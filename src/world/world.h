@@ -55,8 +55,8 @@ struct Tree {
 
 // One clickable menu button, in window pixels with a top-left origin.
 struct Button {
-    float x;            // left edge
-    float y;            // top edge, y growing downwards
+    float x;  // left edge
+    float y;  // top edge, y growing downwards
     float width;
     float height;
     const char* label;  // constant caption, not owned

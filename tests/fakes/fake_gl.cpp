@@ -13,17 +13,22 @@ namespace fakegl {
 std::vector<GlCall> calls;
 void (*timerCallback)(int) = nullptr;
 
-void reset() { calls.clear(); }
+void reset() {
+    calls.clear();
+}
 
 std::vector<GlCall> named(const std::string& name) {
     std::vector<GlCall> out;
     for (const GlCall& c : calls) {
-        if (c.name == name) out.push_back(c);
+        if (c.name == name)
+            out.push_back(c);
     }
     return out;
 }
 
-int count(const std::string& name) { return static_cast<int>(named(name).size()); }
+int count(const std::string& name) {
+    return static_cast<int>(named(name).size());
+}
 
 std::string bitmapText() {
     std::string text;
@@ -44,40 +49,80 @@ static void record(const char* name, std::initializer_list<double> args) {
 
 // The font symbol GLUT_BITMAP_HELVETICA_18 points at; args record 1 when it is that font.
 void* glutBitmapHelvetica18 = nullptr;
-[[maybe_unused]] static double isHelvetica18(void* font) { return font == GLUT_BITMAP_HELVETICA_18 ? 1.0 : 0.0; }
+[[maybe_unused]] static double isHelvetica18(void* font) {
+    return font == GLUT_BITMAP_HELVETICA_18 ? 1.0 : 0.0;
+}
 
 // GL
-void glClear(GLbitfield mask) { RECORD("glClear", {double(mask)}); }
+void glClear(GLbitfield mask) {
+    RECORD("glClear", {double(mask)});
+}
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
     RECORD("glClearColor", {r, g, b, a});
 }
-void glEnable(GLenum cap) { RECORD("glEnable", {double(cap)}); }
-void glDisable(GLenum cap) { RECORD("glDisable", {double(cap)}); }
+void glEnable(GLenum cap) {
+    RECORD("glEnable", {double(cap)});
+}
+void glDisable(GLenum cap) {
+    RECORD("glDisable", {double(cap)});
+}
 void glColorMaterial(GLenum face, GLenum mode) {
     RECORD("glColorMaterial", {double(face), double(mode)});
 }
-void glShadeModel(GLenum mode) { RECORD("glShadeModel", {double(mode)}); }
+void glShadeModel(GLenum mode) {
+    RECORD("glShadeModel", {double(mode)});
+}
 void glLightfv(GLenum light, GLenum pname, const GLfloat* p) {
     RECORD("glLightfv", {double(light), double(pname), p[0], p[1], p[2], p[3]});
 }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
     RECORD("glViewport", {double(x), double(y), double(w), double(h)});
 }
-void glMatrixMode(GLenum mode) { RECORD("glMatrixMode", {double(mode)}); }
-void glLoadIdentity() { RECORD("glLoadIdentity", {}); }
-void glPushMatrix() { RECORD("glPushMatrix", {}); }
-void glPopMatrix() { RECORD("glPopMatrix", {}); }
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { RECORD("glTranslatef", {x, y, z}); }
-void glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) { RECORD("glRotatef", {a, x, y, z}); }
-void glScalef(GLfloat x, GLfloat y, GLfloat z) { RECORD("glScalef", {x, y, z}); }
-void glBegin(GLenum mode) { RECORD("glBegin", {double(mode)}); }
-void glEnd() { RECORD("glEnd", {}); }
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { RECORD("glNormal3f", {x, y, z}); }
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { RECORD("glVertex3f", {x, y, z}); }
-void glVertex2f(GLfloat x, GLfloat y) { RECORD("glVertex2f", {x, y}); }
-void glColor3f(GLfloat r, GLfloat g, GLfloat b) { RECORD("glColor3f", {r, g, b}); }
-void glRasterPos2i(GLint x, GLint y) { RECORD("glRasterPos2i", {double(x), double(y)}); }
-void glLineWidth(GLfloat width) { RECORD("glLineWidth", {width}); }
+void glMatrixMode(GLenum mode) {
+    RECORD("glMatrixMode", {double(mode)});
+}
+void glLoadIdentity() {
+    RECORD("glLoadIdentity", {});
+}
+void glPushMatrix() {
+    RECORD("glPushMatrix", {});
+}
+void glPopMatrix() {
+    RECORD("glPopMatrix", {});
+}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    RECORD("glTranslatef", {x, y, z});
+}
+void glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
+    RECORD("glRotatef", {a, x, y, z});
+}
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+    RECORD("glScalef", {x, y, z});
+}
+void glBegin(GLenum mode) {
+    RECORD("glBegin", {double(mode)});
+}
+void glEnd() {
+    RECORD("glEnd", {});
+}
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    RECORD("glNormal3f", {x, y, z});
+}
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    RECORD("glVertex3f", {x, y, z});
+}
+void glVertex2f(GLfloat x, GLfloat y) {
+    RECORD("glVertex2f", {x, y});
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    RECORD("glColor3f", {r, g, b});
+}
+void glRasterPos2i(GLint x, GLint y) {
+    RECORD("glRasterPos2i", {double(x), double(y)});
+}
+void glLineWidth(GLfloat width) {
+    RECORD("glLineWidth", {width});
+}
 
 // GLU
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
@@ -92,14 +137,22 @@ void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top) {
 }
 
 // GLUT
-void glutPostRedisplay() { RECORD("glutPostRedisplay", {}); }
+void glutPostRedisplay() {
+    RECORD("glutPostRedisplay", {});
+}
 void glutTimerFunc(unsigned int ms, void (*callback)(int), int value) {
     fakegl::timerCallback = callback;
     RECORD("glutTimerFunc", {double(ms), double(value)});
 }
-void glutSetCursor(int cursor) { RECORD("glutSetCursor", {double(cursor)}); }
+void glutSetCursor(int cursor) {
+    RECORD("glutSetCursor", {double(cursor)});
+}
 void glutBitmapCharacter(void* font, int character) {
     RECORD("glutBitmapCharacter", {isHelvetica18(font), double(character)});
 }
-void glutSolidCube(GLdouble size) { RECORD("glutSolidCube", {size}); }
-void glutSwapBuffers() { RECORD("glutSwapBuffers", {}); }
+void glutSolidCube(GLdouble size) {
+    RECORD("glutSolidCube", {size});
+}
+void glutSwapBuffers() {
+    RECORD("glutSwapBuffers", {});
+}

@@ -13,8 +13,8 @@ struct GlCall {
 
 namespace fakegl {
 
-extern std::vector<GlCall> calls;      // every call since the last reset, in order
-extern void (*timerCallback)(int);     // the function last armed with glutTimerFunc
+extern std::vector<GlCall> calls;   // every call since the last reset, in order
+extern void (*timerCallback)(int);  // the function last armed with glutTimerFunc
 
 // Forgets every recorded call.
 void reset();
