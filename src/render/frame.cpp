@@ -81,6 +81,14 @@ static void lookFromBehindCar() {
     gluLookAt(eyeX, kChaseEyeY, eyeZ, centreX, kChaseCentreY, centreZ, 0.0, 1.0, 0.0);
 }
 
+// The four corners of a button counter-clockwise from its bottom-left, in window pixels.
+static void emitCorners(float x, float bottom, float w, float h) {
+    glVertex2f(x, bottom);
+    glVertex2f(x + w, bottom);
+    glVertex2f(x + w, bottom + h);
+    glVertex2f(x, bottom + h);
+}
+
 static void drawButtons(const std::vector<Button>& buttons) {
     for (const Button& button : buttons) drawButton(button);
 }
@@ -151,22 +159,12 @@ void drawButton(const Button& button) {
     enterWindowProjection();
     glColor3f(kButtonFill[0], kButtonFill[1], kButtonFill[2]);
     glBegin(GL_QUADS);
-    {
-        glVertex2f(x, bottom);
-        glVertex2f(x + w, bottom);
-        glVertex2f(x + w, bottom + h);
-        glVertex2f(x, bottom + h);
-    }
+    { emitCorners(x, bottom, w, h); }
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
     glLineWidth(kOutlineWidth);
     glBegin(GL_LINE_LOOP);
-    {
-        glVertex2f(x, bottom);
-        glVertex2f(x + w, bottom);
-        glVertex2f(x + w, bottom + h);
-        glVertex2f(x, bottom + h);
-    }
+    { emitCorners(x, bottom, w, h); }
     glEnd();
     glLineWidth(kDefaultLineWidth);
     leaveWindowProjection();
