@@ -8,6 +8,7 @@
 
 #include "course.h"
 #include "frame.h"
+#include "fresh_game.h"
 #include "menu.h"
 #include "race.h"
 #include "world.h"
@@ -40,22 +41,9 @@ static void repeated(benchmark::internal::Benchmark* b) {
         ->ComputeStatistics("min", fastest);
 }
 
-// The title screen as the game first shows it: trees, buttons, no race yet.
-static void firstTitle() {
-    gameState = Menu;
-    car = Car{};
-    obstacles.clear();
-    roadOffset = 0.0f;
-    score = 0;
-    generateTrees();
-    layoutButtons();
-}
-
 // A race under way, with 18 obstacles on the road and the car cruising between two lanes.
 static void midRace(GameState shown) {
-    firstTitle();
-    resetRace();
-    gameState = Playing;
+    startRaceIn(Playing);
     for (int i = 0; i < kRaceTicks; ++i) {
         car.x = kBetweenLanes;
         advanceRace();
@@ -75,7 +63,7 @@ static void measureFrames(benchmark::State& state) {
 }
 
 static void BM_FrameMenuFirstTitle(benchmark::State& state) {
-    firstTitle();
+    startUp();  // the title screen as the game first shows it: trees, buttons, no race yet
     measureFrames(state);
 }
 BENCHMARK(BM_FrameMenuFirstTitle)->Apply(repeated);

@@ -3,7 +3,8 @@
 # Source it from a bash script, then:
 #   e2e_setup NAME ARTEFACT_ROOT   temp dir, artefact dir ARTEFACT_ROOT/NAME, cleanup trap
 #   start_xvfb [WxHxDEPTH]         private server on a free display; exports DISPLAY
-#   start_game EXE [ARGS...]       launches the game (GAME_PID), finds its window (WIN), moves it to 0,0
+#   start_game EXE [ARGS...]       launches the game (GAME_PID), finds its window (WIN), moves it to 0,0;
+#                                  waits E2E_WINDOW_S s (default 15) for the window and its first frame
 #   shot; keep_shot NAME           grabs the window (SHOT_W x SHOT_H); saves the last grab as NAME.png
 #   count PRED X0 Y0 X1 Y1         pixels of the last grab in the inclusive box for which PRED holds
 #   all_in PRED BOX [PERCENT]; at_least N PRED BOX; pixel X Y ("r g b"); box_stats PRED BOX
@@ -77,12 +78,13 @@ start_xvfb() {
 start_game() {
     "$@" >"$E2E_TMP/game.log" 2>&1 &
     GAME_PID=$!
-    WIN=$(timeout 15 xdotool search --sync --name '^Velkarovantine$' | head -n1)
+    local wait_s=${E2E_WINDOW_S:-15}
+    WIN=$(timeout "$wait_s" xdotool search --sync --name '^Velkarovantine$' | head -n1)
     [[ -n $WIN ]] || fail "no window titled Velkarovantine: $(cat "$E2E_TMP/game.log")"
     xdotool windowmove "$WIN" 0 0
     wait_until 5 geometry_is "Position: 0,0" || fail "window did not move to 0,0"
     # Until the game draws again, the row and column that were off screen may still be black.
-    wait_until 15 corners_drawn || fail "no frame drawn after moving the window"
+    wait_until "$wait_s" corners_drawn || fail "no frame drawn after moving the window"
 }
 
 corners_drawn() {

@@ -1,7 +1,6 @@
 # load-lib.sh: helpers shared by the load, valgrind and pacing scripts, on top of the end-to-end
 # library (Xvfb, window, screenshots, clicks, keys, bounded waits, cleanup trap).
-#   start_big_xvfb                 like start_xvfb, on a 1920 x 1200 screen (room for 1920 x 1080)
-#   start_slow_game SECONDS CMD... like start_game, waiting up to SECONDS for the window (valgrind)
+#   BIG_SCREEN                     an Xvfb screen with room for 1920 x 1080: start_xvfb $BIG_SCREEN
 #   build_swap_counter DIR         compiles the frame-counting LD_PRELOAD shim; prints its path
 #   rss_kib                        VmRSS of the running game in KiB
 #   counted NAME LOG               a count (swaps, steps, reshapes) from the shim's latest line
@@ -10,22 +9,7 @@
 LOAD_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$LOAD_DIR/../e2e/lib.sh"
 
-start_big_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    wait_until 10 test -s "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
-    export DISPLAY=:$(head -n1 "$E2E_TMP/display")
-}
-
-start_slow_game() {
-    local seconds=$1; shift
-    "$@" >"$E2E_TMP/game.log" 2>&1 &
-    GAME_PID=$!
-    WIN=$(timeout "$seconds" xdotool search --sync --name '^Velkarovantine$' | head -n1)
-    [[ -n $WIN ]] || fail "no window titled Velkarovantine: $(cat "$E2E_TMP/game.log")"
-    xdotool windowmove "$WIN" 0 0
-    wait_until 5 geometry_is "Position: 0,0" || fail "window did not move to 0,0"
-}
+BIG_SCREEN=1920x1200x24
 
 build_swap_counter() {
     local out=$1/libswap_counter.so src=$LOAD_DIR/../pacing/swap_counter.cpp

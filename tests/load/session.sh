@@ -16,7 +16,7 @@ STORMS=2 SAMPLE_EVERY=5 SEED=${LOAD_SEED:-$$}
 e2e_setup load-session "$2"
 RANDOM=$SEED
 log "random seed $SEED (LOAD_SEED=$SEED repeats the storm sizes and key choices)"
-start_big_xvfb
+start_xvfb "$BIG_SCREEN"
 SHIM=$(build_swap_counter "$E2E_TMP") || fail "could not build the swap counter"
 SWAPS=$E2E_ART/swaps.log RSS=$E2E_ART/rss.txt
 start_game env VELK_SWAP_LOG="$SWAPS" VELK_SWAP_EVERY=1 LD_PRELOAD="$SHIM" "$EXE"

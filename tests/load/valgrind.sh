@@ -25,8 +25,18 @@ named=$(sed -n 's/^[[:space:]]*fun:\(.*\)/\1/p' "$SUPP" | sort -u)
 clash=$(comm -12 <(echo "$own") <(echo "$named"))
 [[ -z $clash ]] || fail "gl-driver.supp names the game's own functions: $clash"
 
+# Holds each key for a second, one after the other: slow enough for a game under valgrind.
+tap_each() {
+    local k
+    for k in "$@"; do
+        key_down "$k" 2>/dev/null
+        sleep 1
+        key_up "$k" 2>/dev/null
+    done
+}
+
 start_xvfb
-start_slow_game 600 env LP_NUM_THREADS=0 valgrind --tool=memcheck --leak-check=full \
+E2E_WINDOW_S=600 start_game env LP_NUM_THREADS=0 valgrind --tool=memcheck --leak-check=full \
     --show-leak-kinds=definite --errors-for-leak-kinds=definite --keep-debuginfo=yes \
     --num-callers=40 --error-exitcode=99 --suppressions="$SUPP" --log-file="$LOG" \
     ${VALGRIND_EXTRA:-} "$EXE"
@@ -40,11 +50,7 @@ race_on $W $H
 wait_until 300 race_shown || fail "Start Game was not answered"
 keep_shot race
 log "racing"
-for k in a Left w Up; do
-    key_down $k 2>/dev/null
-    sleep 1
-    key_up $k 2>/dev/null
-done
+tap_each a Left w Up
 resize 320 240 && resize $W $H
 if [[ $FULL == full ]]; then
     wait_until 900 crash_shown || fail "the race did not end"
@@ -53,11 +59,7 @@ if [[ $FULL == full ]]; then
     race_on $W $H
     wait_until 300 race_shown || fail "Restart was not answered"
     log "restarted"
-    for k in d Right s Down; do
-        key_down $k 2>/dev/null
-        sleep 1
-        key_up $k 2>/dev/null
-    done
+    tap_each d Right s Down
 fi
 key Escape 2>/dev/null || true
 expect_exit 0 900

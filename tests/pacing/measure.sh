@@ -12,7 +12,7 @@ source "$(dirname "$0")/../load/load-lib.sh"
 EXE=$1 ARTEFACTS=$2 SECONDS_EACH=$3
 shift 3
 e2e_setup pacing "$ARTEFACTS"
-start_big_xvfb
+start_xvfb "$BIG_SCREEN"
 SHIM=$(build_swap_counter "$E2E_TMP") || fail "could not build the swap counter"
 STEER=(a d Left Right j l)
 
