@@ -214,8 +214,7 @@ def write_table(path, sources, glyphs):
         entries.append(f"    {{{rsb - lsb}, {height}, {-lsb}.0f, {descent if rows else 0}.0f, "
                        f"{advance}.0f, kBits + {len(bits)}}},  // {code}")
         bits += glyph_bytes(rows)
-    with open(path, "w", encoding="ascii") as out:
-        out.write(f"""// Generated at build time from {sources} by make_font_table.py; do not edit.
+    text = f"""// Generated at build time from {sources} by make_font_table.py; do not edit.
 #include "font.h"
 
 namespace {{
@@ -243,7 +242,9 @@ const font::Glyph* font::helvetica18(int c) {{
     }}
     return &kGlyphs[kIndex[c]];
 }}
-""")
+"""
+    with open(path, "w", encoding="ascii") as out:
+        out.write(text)
 
 
 def package_section(path, foundry):
@@ -257,7 +258,7 @@ def package_section(path, foundry):
             if keep:
                 lines.append(line.rstrip())
     if not lines:
-        raise PcfError(f"no section for foundry {foundry} in {path}")
+        sys.exit(f"{path}: no section about the fonts of {foundry}")
     return "\n".join(lines).strip() + "\n"
 
 
