@@ -267,7 +267,7 @@ def write_copyright(path, font_name, props, package_copyright):
              f"({font_name}, from the X.Org 75dpi fonts, Debian package xfonts-75dpi).", ""]
     for key in ("COPYRIGHT", "NOTICE"):
         if isinstance(props.get(key), str):
-            parts.append(f"{key.capitalize()} of the font: {props[key]}")
+            parts.append(f"{key.capitalize()} of the font: {props[key].strip()}")
     parts += ["", f"From {package_copyright}:", "",
               package_section(package_copyright, props.get("FOUNDRY", "adobe"))]
     with open(path, "w", encoding="utf-8") as out:
