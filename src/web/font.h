@@ -6,16 +6,17 @@ namespace font {
 
 // One glyph in glBitmap's terms.
 struct Glyph {
-    int width;   // pixels
-    int height;  // rows
-    float xorig;  // from the glyph's left edge to the raster position, as glBitmap's xorig
-    float yorig;  // from the glyph's bottom row to the raster position (the baseline)
+    int width;      // pixels
+    int height;     // rows
+    float xorig;    // from the glyph's left edge to the raster position, as glBitmap's xorig
+    float yorig;    // from the glyph's bottom row to the raster position (the baseline)
     float advance;  // how far the raster position moves on
     const unsigned char* bits;  // height rows, bottom row first, (width + 7) / 8 bytes a row,
                                 // most significant bit leftmost
 };
 
-// The glyph of character code c, or nullptr when the font has none.
+// The glyph of character code c, or nullptr where glutBitmapCharacter draws nothing (code 0,
+// codes outside 0..255).
 const Glyph* helvetica18(int c);
 
 }  // namespace font
