@@ -18,6 +18,12 @@ static const size_t kMaxIndices = 3 * kMaxVertices;
 static const size_t kMaxIndicesPerVertex = 6;  // a quad completed by its fourth vertex
 static const int kCarriedVertices = 4;         // a fan's centre and a primitive's last three
 static const double kPi = 3.14159265358979323846;
+static const int kNormalElements = 3 * 3;
+static const int kQuadVertices = 4;
+static const int kQuadIndices = 6;
+static const int kBitsPerByte = 8;
+static const unsigned kLeftmostBit = 0x80;    // bitmap rows start at a byte's top bit
+static const float kMinAxisLength = 1.0e-4f;  // Mesa ignores rotations about shorter axes
 
 // glBitmap puts the bitmap's left column at floor(raster x + epsilon - xorig), and so for y.
 static const float kBitmapEpsilon = 1.0e-4f;
@@ -46,7 +52,7 @@ static const float kWindowNormal[3] = {0.0f, 0.0f, 1.0f};
 // Types
 
 struct MatrixStack {
-    float levels[kStackDepth][16];
+    float levels[kStackDepth][ff::kMatrixElements];
     int top;
 };
 
@@ -73,7 +79,8 @@ struct Primitive {
 static MatrixStack modelview;
 static MatrixStack projection;
 static MatrixStack* currentStack = &modelview;
-static float normalMatrix[9];  // inverse transpose of the modelview's upper 3x3, row-major
+static float
+    normalMatrix[kNormalElements];  // inverse transpose of the modelview's upper 3x3, row-major
 static bool normalMatrixValid;
 
 static float currentNormal[3];
@@ -115,24 +122,28 @@ static void copy4(float* to, const float* from) {
 }
 
 static void setIdentity(float* m) {
-    for (int i = 0; i < 16; ++i) m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
+    std::fill(m, m + ff::kMatrixElements, 0.0f);
+    for (int i = 0; i < ff::kMatrixSize; ++i) m[ff::at(i, i)] = 1.0f;
 }
 
+// The stack's current matrix, writable (cppcheck misses that the result points into the stack).
+// cppcheck-suppress constParameter
 static float* top(MatrixStack& stack) {
     return stack.levels[stack.top];
 }
 
 // a := a * b, summed in Mesa's order so every product rounds the same way.
 static void multiplyInto(float* a, const float* b) {
-    float p[16];
-    for (int i = 0; i < 4; ++i) {
-        const float ai0 = a[i];
-        const float ai1 = a[4 + i];
-        const float ai2 = a[8 + i];
-        const float ai3 = a[12 + i];
-        for (int j = 0; j < 4; ++j) {
-            p[4 * j + i] =
-                ai0 * b[4 * j] + ai1 * b[4 * j + 1] + ai2 * b[4 * j + 2] + ai3 * b[4 * j + 3];
+    using ff::at;
+    float p[ff::kMatrixElements];
+    for (int i = 0; i < ff::kMatrixSize; ++i) {
+        const float ai0 = a[at(i, 0)];
+        const float ai1 = a[at(i, 1)];
+        const float ai2 = a[at(i, 2)];
+        const float ai3 = a[at(i, 3)];
+        for (int j = 0; j < ff::kMatrixSize; ++j) {
+            p[at(i, j)] =
+                ai0 * b[at(0, j)] + ai1 * b[at(1, j)] + ai2 * b[at(2, j)] + ai3 * b[at(3, j)];
         }
     }
     std::memcpy(a, p, sizeof p);
@@ -140,7 +151,16 @@ static void multiplyInto(float* a, const float* b) {
 
 // out := m * (x, y, z, w).
 static void transform(const float* m, float x, float y, float z, float w, float out[4]) {
-    for (int i = 0; i < 4; ++i) out[i] = m[i] * x + m[4 + i] * y + m[8 + i] * z + m[12 + i] * w;
+    using ff::at;
+    for (int i = 0; i < ff::kMatrixSize; ++i)
+        out[i] = m[at(i, 0)] * x + m[at(i, 1)] * y + m[at(i, 2)] * z + m[at(i, 3)] * w;
+}
+
+// Position (x, y, z, 1) under modelview m, x, y and z only.
+static void placeInEyeSpace(const float* m, float x, float y, float z, float out[3]) {
+    using ff::at;
+    for (int i = 0; i < 3; ++i)
+        out[i] = m[at(i, 0)] * x + m[at(i, 1)] * y + m[at(i, 2)] * z + m[at(i, 3)];
 }
 
 // The current stack changed: a new projection changes the batch state, a new modelview the
@@ -157,23 +177,32 @@ static void matrixChanged() {
 // Inverse transpose of the modelview's upper 3x3, from its cofactors.
 static void updateNormalMatrix() {
     const float* m = top(modelview);
-    const float a = m[0], b = m[4], c = m[8];
-    const float d = m[1], e = m[5], f = m[9];
-    const float g = m[2], h = m[6], i = m[10];
-    const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
-                          b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
+    using ff::at;
+    const float a = m[at(0, 0)];
+    const float b = m[at(0, 1)];
+    const float c = m[at(0, 2)];
+    const float d = m[at(1, 0)];
+    const float e = m[at(1, 1)];
+    const float f = m[at(1, 2)];
+    const float g = m[at(2, 0)];
+    const float h = m[at(2, 1)];
+    const float i = m[at(2, 2)];
+    const float cof[kNormalElements] = {e * i - f * h, f * g - d * i, d * h - e * g,
+                                        c * h - b * i, a * i - c * g, b * g - a * h,
+                                        b * f - c * e, c * d - a * f, a * e - b * d};
     const float det = a * cof[0] + b * cof[1] + c * cof[2];
     const float inv = (det != 0.0f) ? 1.0f / det : 1.0f;  // singular: the direction still holds
-    for (int k = 0; k < 9; ++k) normalMatrix[k] = cof[k] * inv;
+    for (int k = 0; k < kNormalElements; ++k) normalMatrix[k] = cof[k] * inv;
     normalMatrixValid = true;
 }
 
 static void transformNormal(const float* n, float out[3]) {
     if (!normalMatrixValid)
         updateNormalMatrix();
-    const float* t = normalMatrix;
-    for (int r = 0; r < 3; ++r)
-        out[r] = t[3 * r] * n[0] + t[3 * r + 1] * n[1] + t[3 * r + 2] * n[2];
+    for (size_t r = 0; r < 3; ++r) {
+        const float* row = normalMatrix + 3 * r;
+        out[r] = row[0] * n[0] + row[1] * n[1] + row[2] * n[2];
+    }
 }
 
 // Window-space batches: window pixels map to clip space through the viewport; z is NDC already.
@@ -181,10 +210,10 @@ static void windowProjection(float* m) {
     setIdentity(m);
     const float w = static_cast<float>(viewportBox[2] > 0 ? viewportBox[2] : 1);
     const float h = static_cast<float>(viewportBox[3] > 0 ? viewportBox[3] : 1);
-    m[0] = 2.0f / w;
-    m[5] = 2.0f / h;
-    m[12] = -1.0f - 2.0f * static_cast<float>(viewportBox[0]) / w;
-    m[13] = -1.0f - 2.0f * static_cast<float>(viewportBox[1]) / h;
+    m[ff::at(0, 0)] = 2.0f / w;
+    m[ff::at(1, 1)] = 2.0f / h;
+    m[ff::at(0, 3)] = -1.0f - 2.0f * static_cast<float>(viewportBox[0]) / w;
+    m[ff::at(1, 3)] = -1.0f - 2.0f * static_cast<float>(viewportBox[1]) / h;
 }
 
 static void buildState(gpu::State& s, bool windowSpace) {
@@ -206,8 +235,16 @@ static void buildState(gpu::State& s, bool windowSpace) {
     for (int i = 0; i < gpu::kLights; ++i) s.lights[i] = lights[i];
 }
 
+static bool sameValues(const float* a, const float* b, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 static bool same4(const float* a, const float* b) {
-    return std::memcmp(a, b, 4 * sizeof(float)) == 0;
+    return sameValues(a, b, 4);
 }
 
 static bool sameLight(const gpu::Light& a, const gpu::Light& b) {
@@ -216,7 +253,7 @@ static bool sameLight(const gpu::Light& a, const gpu::Light& b) {
 }
 
 static bool sameState(const gpu::State& a, const gpu::State& b) {
-    bool same = std::memcmp(a.projection, b.projection, sizeof a.projection) == 0 &&
+    bool same = sameValues(a.projection, b.projection, ff::kMatrixElements) &&
                 a.depthTest == b.depthTest && a.lighting == b.lighting &&
                 a.normalize == b.normalize && a.colourMaterial == b.colourMaterial &&
                 same4(a.materialAmbient, b.materialAmbient) &&
@@ -334,8 +371,7 @@ static void triangleVertex(float x, float y, float z) {
         carryPrimitiveOver();
     gpu::Vertex& out = vertices[vertexCount];
     const float* m = top(modelview);
-    for (int i = 0; i < 3; ++i)
-        out.position[i] = m[i] * x + m[4 + i] * y + m[8 + i] * z + m[12 + i];
+    placeInEyeSpace(m, x, y, z, out.position);
     std::memcpy(out.normal, currentEyeNormal(), sizeof out.normal);
     copy4(out.colour, currentColour);
     assemble(static_cast<uint16_t>(vertexCount++));
@@ -373,7 +409,7 @@ static WindowPoint windowPoint(float x, float y, float z) {
 
 // One window-space quad: corners counter-clockwise, each with its depth and colour.
 static void windowQuad(const float xy[4][2], const WindowPoint* const ends[4]) {
-    if (!hasRoom(4, 6))
+    if (!hasRoom(kQuadVertices, kQuadIndices))
         flushBatch();
     const uint16_t base = static_cast<uint16_t>(vertexCount);
     for (int c = 0; c < 4; ++c) {
@@ -393,11 +429,17 @@ static void pixelRect(int x0, int y0, int x1, int y1, const WindowPoint& low,
                       const WindowPoint& high, bool alongX) {
     if (x0 >= x1 || y0 >= y1)
         return;
-    const float fx0 = static_cast<float>(x0), fx1 = static_cast<float>(x1);
-    const float fy0 = static_cast<float>(y0), fy1 = static_cast<float>(y1);
+    const float fx0 = static_cast<float>(x0);
+    const float fx1 = static_cast<float>(x1);
+    const float fy0 = static_cast<float>(y0);
+    const float fy1 = static_cast<float>(y1);
     const float xy[4][2] = {{fx0, fy0}, {fx1, fy0}, {fx1, fy1}, {fx0, fy1}};
     const WindowPoint* ends[4] = {&low, alongX ? &high : &low, &high, alongX ? &low : &high};
     windowQuad(xy, ends);
+}
+
+static bool bitSet(const unsigned char* row, int col) {
+    return (row[col / kBitsPerByte] & (kLeftmostBit >> (col % kBitsPerByte))) != 0;
 }
 
 static bool lastInTile(int rasterIndex) {
@@ -424,7 +466,10 @@ static void tileBinned(float left, float upper, int* x0, int* y1) {
 static void horizontalSegment(const WindowPoint& a, const WindowPoint& b, float half) {
     const WindowPoint& left = (a.x <= b.x) ? a : b;
     const WindowPoint& right = (a.x <= b.x) ? b : a;
-    int x0, x1, y0, y1;
+    int x0 = 0;
+    int x1 = 0;
+    int y0 = 0;
+    int y1 = 0;
     coveredRange(left.x, right.x, kLineSampleX, &x0, &x1);
     coveredRange(a.y - half, a.y + half, kLineSampleY, &y0, &y1);
     tileBinned(left.x, a.y + half, &x0, &y1);
@@ -435,7 +480,10 @@ static void horizontalSegment(const WindowPoint& a, const WindowPoint& b, float 
 static void verticalSegment(const WindowPoint& a, const WindowPoint& b, float half) {
     const WindowPoint& low = (a.y <= b.y) ? a : b;
     const WindowPoint& high = (a.y <= b.y) ? b : a;
-    int x0, x1, y0, y1;
+    int x0 = 0;
+    int x1 = 0;
+    int y0 = 0;
+    int y1 = 0;
     coveredRange(a.x - half, a.x + half, kLineSampleX, &x0, &x1);
     coveredRange(low.y, high.y, kLineSampleY, &y0, &y1);
     tileBinned(a.x - half, high.y, &x0, &y1);
@@ -645,14 +693,15 @@ void popMatrix() {
     matrixChanged();
 }
 
-void multMatrix(const float m[16]) {
+void multMatrix(const float* m) {
     multiplyInto(top(*currentStack), m);
     matrixChanged();
 }
 
 void translate(float x, float y, float z) {
     float* m = top(*currentStack);
-    for (int i = 0; i < 4; ++i) m[12 + i] = m[i] * x + m[4 + i] * y + m[8 + i] * z + m[12 + i];
+    for (int i = 0; i < kMatrixSize; ++i)
+        m[at(i, 3)] = m[at(i, 0)] * x + m[at(i, 1)] * y + m[at(i, 2)] * z + m[at(i, 3)];
     matrixChanged();
 }
 
@@ -662,50 +711,56 @@ void rotate(float degrees, float x, float y, float z) {
     const float radians = static_cast<float>(degrees * kPi / 180.0);
     const float s = std::sin(radians);
     const float c = std::cos(radians);
-    float r[16];
+    float r[kMatrixElements];
     setIdentity(r);
     if (x == 0.0f && z == 0.0f && y != 0.0f) {
-        r[0] = c;
-        r[10] = c;
-        r[8] = (y < 0.0f) ? -s : s;
-        r[2] = -r[8];
+        r[at(0, 0)] = c;
+        r[at(2, 2)] = c;
+        r[at(0, 2)] = (y < 0.0f) ? -s : s;
+        r[at(2, 0)] = -r[at(0, 2)];
     } else if (y == 0.0f && z == 0.0f && x != 0.0f) {
-        r[5] = c;
-        r[10] = c;
-        r[6] = (x < 0.0f) ? -s : s;
-        r[9] = -r[6];
+        r[at(1, 1)] = c;
+        r[at(2, 2)] = c;
+        r[at(2, 1)] = (x < 0.0f) ? -s : s;
+        r[at(1, 2)] = -r[at(2, 1)];
     } else if (x == 0.0f && y == 0.0f && z != 0.0f) {
-        r[0] = c;
-        r[5] = c;
-        r[1] = (z < 0.0f) ? -s : s;
-        r[4] = -r[1];
+        r[at(0, 0)] = c;
+        r[at(1, 1)] = c;
+        r[at(1, 0)] = (z < 0.0f) ? -s : s;
+        r[at(0, 1)] = -r[at(1, 0)];
     } else {
         const float mag = std::sqrt(x * x + y * y + z * z);
-        if (mag <= 1.0e-4f)
+        if (mag <= kMinAxisLength)
             return;
         x /= mag;
         y /= mag;
         z /= mag;
         const float oneC = 1.0f - c;
-        r[0] = oneC * x * x + c;
-        r[4] = oneC * x * y - z * s;
-        r[8] = oneC * z * x + y * s;
-        r[1] = oneC * x * y + z * s;
-        r[5] = oneC * y * y + c;
-        r[9] = oneC * y * z - x * s;
-        r[2] = oneC * z * x - y * s;
-        r[6] = oneC * y * z + x * s;
-        r[10] = oneC * z * z + c;
+        const float xx = x * x;
+        const float yy = y * y;
+        const float zz = z * z;
+        const float xy = x * y;
+        const float yz = y * z;
+        const float zx = z * x;
+        r[at(0, 0)] = oneC * xx + c;
+        r[at(0, 1)] = oneC * xy - z * s;
+        r[at(0, 2)] = oneC * zx + y * s;
+        r[at(1, 0)] = oneC * xy + z * s;
+        r[at(1, 1)] = oneC * yy + c;
+        r[at(1, 2)] = oneC * yz - x * s;
+        r[at(2, 0)] = oneC * zx - y * s;
+        r[at(2, 1)] = oneC * yz + x * s;
+        r[at(2, 2)] = oneC * zz + c;
     }
     multMatrix(r);
 }
 
 void scale(float x, float y, float z) {
     float* m = top(*currentStack);
-    for (int i = 0; i < 4; ++i) {
-        m[i] *= x;
-        m[4 + i] *= y;
-        m[8 + i] *= z;
+    for (int i = 0; i < kMatrixSize; ++i) {
+        m[at(i, 0)] *= x;
+        m[at(i, 1)] *= y;
+        m[at(i, 2)] *= z;
     }
     matrixChanged();
 }
@@ -766,10 +821,10 @@ void drawIndexedTriangles(const float* positions, const float* normals, int coun
     const size_t base = vertexCount;
     for (int v = 0; v < count; ++v) {
         gpu::Vertex& out = vertices[vertexCount++];
-        const float* p = positions + 3 * v;
-        for (int i = 0; i < 3; ++i)
-            out.position[i] = m[i] * p[0] + m[4 + i] * p[1] + m[8 + i] * p[2] + m[12 + i];
-        transformNormal(normals + 3 * v, out.normal);
+        const size_t offset = 3 * static_cast<size_t>(v);
+        const float* p = positions + offset;
+        placeInEyeSpace(m, p[0], p[1], p[2], out.position);
+        transformNormal(normals + offset, out.normal);
         copy4(out.colour, currentColour);
     }
     for (int k = 0; k + 2 < orderCount; k += 3) {
@@ -810,18 +865,17 @@ void bitmap(int width, int height, float xorig, float yorig, float xmove, float 
         copy4(ink.colour, rasterColour);
         const int left = static_cast<int>(std::floor(rasterWindow[0] + kBitmapEpsilon - xorig));
         const int bottom = static_cast<int>(std::floor(rasterWindow[1] + kBitmapEpsilon - yorig));
-        const int rowBytes = (width + 7) / 8;
+        const size_t rowBytes = static_cast<size_t>(width + kBitsPerByte - 1) / kBitsPerByte;
         for (int row = 0; row < height; ++row) {
-            const unsigned char* bytes = bits + row * rowBytes;
+            const unsigned char* bytes = bits + static_cast<size_t>(row) * rowBytes;
             int col = 0;
             while (col < width) {
-                const bool set = (bytes[col / 8] & (0x80 >> (col % 8))) != 0;
-                if (!set) {
+                if (!bitSet(bytes, col)) {
                     ++col;
                     continue;
                 }
                 const int start = col;
-                while (col < width && (bytes[col / 8] & (0x80 >> (col % 8))) != 0) ++col;
+                while (col < width && bitSet(bytes, col)) ++col;
                 pixelRect(left + start, bottom + row, left + col, bottom + row + 1, ink, ink, true);
             }
         }

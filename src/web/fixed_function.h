@@ -11,6 +11,15 @@ void ffFlush();
 
 namespace ff {
 
+// Matrices are 4 x 4, column-major, as GL stores them.
+constexpr int kMatrixSize = 4;
+constexpr int kMatrixElements = kMatrixSize * kMatrixSize;
+
+// The index of the element in row `row` and column `col`.
+constexpr int at(int row, int col) {
+    return col * kMatrixSize + row;
+}
+
 // Puts every piece of state back to its initial GL value and drops any pending batch.
 void reset();
 
@@ -22,12 +31,12 @@ void setLight(GLenum light, GLenum pname, const GLfloat* params);
 void setViewport(int x, int y, int width, int height);
 void setLineWidth(float width);
 
-// Matrices: column-major, single precision, each operation multiplied on the right.
+// The current matrix, in single precision; each operation multiplies it on the right.
 void selectMatrix(GLenum mode);
 void loadIdentity();
 void pushMatrix();
 void popMatrix();
-void multMatrix(const float m[16]);
+void multMatrix(const float* m);
 void translate(float x, float y, float z);
 void rotate(float degrees, float x, float y, float z);
 void scale(float x, float y, float z);
@@ -42,8 +51,8 @@ void vertex(float x, float y, float z);
 
 // Triangles from arrays, as glDrawElements with vertex and normal arrays: the current colour
 // applies, the current normal stays as it was.
-void drawIndexedTriangles(const float* positions, const float* normals, int vertexCount,
-                          const unsigned char* indices, int indexCount);
+void drawIndexedTriangles(const float* positions, const float* normals, int count,
+                          const unsigned char* order, int orderCount);
 
 // Raster position and bitmaps.
 void rasterPos(float x, float y, float z, float w);

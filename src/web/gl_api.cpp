@@ -16,7 +16,9 @@ static const double kPi = 3.14159265358979323846;
 
 // glutSolidCube's 24 vertices for an edge of 1, four per face in the order freeglut draws them
 // (+z, +x, +y, -x, -y, -z), each face counter-clockwise seen from outside, with its normal.
-static const int kCubeVertices = 24;
+static const int kCubeFaceVertices = 4;
+static const int kCubeFaceFloats = 3 * kCubeFaceVertices;
+static const int kCubeVertices = 6 * kCubeFaceVertices;
 static const float kCubePositions[kCubeVertices * 3] = {
     0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f, 0.5f,   // +z
     0.5f,  0.5f,  0.5f,  0.5f,  -0.5f, 0.5f,  0.5f,  -0.5f, -0.5f, 0.5f,  0.5f,  -0.5f,  // +x
@@ -59,21 +61,22 @@ static void cross(const float a[3], const float b[3], float out[3]) {
 
 // A double-precision matrix as glMultMatrixd takes it: every element rounded to float.
 static void multMatrixd(const double* m) {
-    float f[16];
-    for (int i = 0; i < 16; ++i) f[i] = static_cast<float>(m[i]);
+    float f[ff::kMatrixElements];
+    for (int i = 0; i < ff::kMatrixElements; ++i) f[i] = static_cast<float>(m[i]);
     ff::multMatrix(f);
 }
 
 // glOrtho as Mesa computes it: the bounds rounded to float, then single precision.
 static void ortho(float left, float right, float bottom, float top, float zNear, float zFar) {
-    float m[16] = {};
-    m[0] = 2.0f / (right - left);
-    m[12] = -(right + left) / (right - left);
-    m[5] = 2.0f / (top - bottom);
-    m[13] = -(top + bottom) / (top - bottom);
-    m[10] = -2.0f / (zFar - zNear);
-    m[14] = -(zFar + zNear) / (zFar - zNear);
-    m[15] = 1.0f;
+    using ff::at;
+    float m[ff::kMatrixElements] = {};
+    m[at(0, 0)] = 2.0f / (right - left);
+    m[at(0, 3)] = -(right + left) / (right - left);
+    m[at(1, 1)] = 2.0f / (top - bottom);
+    m[at(1, 3)] = -(top + bottom) / (top - bottom);
+    m[at(2, 2)] = -2.0f / (zFar - zNear);
+    m[at(2, 3)] = -(zFar + zNear) / (zFar - zNear);
+    m[at(3, 3)] = 1.0f;
     ff::multMatrix(m);
 }
 
@@ -97,7 +100,7 @@ void glColorMaterial(GLenum face, GLenum mode) {
     ff::setColourMaterial(face, mode);
 }
 // Smooth shading is the only kind the layer draws, and the game asks for nothing else.
-void glShadeModel(GLenum) {}
+void glShadeModel(GLenum /*mode*/) {}
 void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
     ff::setLight(light, pname, params);
 }
@@ -169,12 +172,13 @@ void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFa
     if (deltaZ == 0 || sine == 0 || aspect == 0)
         return;
     const double cotangent = std::cos(radians) / sine;
-    double m[16] = {};
-    m[0] = cotangent / aspect;
-    m[5] = cotangent;
-    m[10] = -(zFar + zNear) / deltaZ;
-    m[11] = -1;
-    m[14] = -2 * zNear * zFar / deltaZ;
+    using ff::at;
+    double m[ff::kMatrixElements] = {};
+    m[at(0, 0)] = cotangent / aspect;
+    m[at(1, 1)] = cotangent;
+    m[at(2, 2)] = -(zFar + zNear) / deltaZ;
+    m[at(3, 2)] = -1;
+    m[at(2, 3)] = -2 * zNear * zFar / deltaZ;
     multMatrixd(m);
 }
 
@@ -188,13 +192,14 @@ void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GL
     cross(forward, up, side);
     normalise(side);
     cross(side, forward, up);
-    float m[16] = {};
+    using ff::at;
+    float m[ff::kMatrixElements] = {};
     for (int i = 0; i < 3; ++i) {
-        m[4 * i] = side[i];
-        m[4 * i + 1] = up[i];
-        m[4 * i + 2] = -forward[i];
+        m[at(0, i)] = side[i];
+        m[at(1, i)] = up[i];
+        m[at(2, i)] = -forward[i];
     }
-    m[15] = 1.0f;
+    m[at(3, 3)] = 1.0f;
     ff::multMatrix(m);
     ff::translate(static_cast<float>(-eyeX), static_cast<float>(-eyeY), static_cast<float>(-eyeZ));
 }
@@ -214,11 +219,13 @@ void glutSolidCube(GLdouble size) {
     float normals[kCubeVertices * 3];
     for (int i = 0; i < kCubeVertices * 3; ++i) {
         positions[i] = kCubePositions[i] * edge;
-        normals[i] = kCubeFaceNormals[i / 12][i % 3];
+        normals[i] = kCubeFaceNormals[i / kCubeFaceFloats][i % 3];
     }
     ff::drawIndexedTriangles(positions, normals, kCubeVertices, kCubeOrder, kCubeIndices);
 }
 
+// GLUT's own signature: the font is an opaque pointer compared by address.
+// cppcheck-suppress constParameter
 void glutBitmapCharacter(void* fontId, int character) {
     if (fontId != GLUT_BITMAP_HELVETICA_18)
         return;
