@@ -288,6 +288,10 @@ static bool hasRoom(size_t newVertices, size_t newIndices) {
 
 // A full batch flushed in mid-primitive: the vertices the primitive still refers to move over.
 static void carryPrimitiveOver() {
+    if (primitive.count == 0) {
+        flushBatch();
+        return;
+    }
     const int kept = std::min(primitive.count, 3);
     gpu::Vertex carried[kCarriedVertices];
     carried[0] = vertices[primitive.first];
@@ -812,7 +816,8 @@ void vertex(float x, float y, float z) {
 
 void drawIndexedTriangles(const float* positions, const float* normals, int count,
                           const unsigned char* order, int orderCount) {
-    if (primitive.active || count <= 0 || orderCount < 3)
+    if (primitive.active || count <= 0 || orderCount < 3 ||
+        static_cast<size_t>(count) > kMaxVertices || static_cast<size_t>(orderCount) > kMaxIndices)
         return;
     prepareBatch(false);
     if (!hasRoom(static_cast<size_t>(count), static_cast<size_t>(orderCount)))

@@ -193,11 +193,16 @@ TEST_F(WebGl, GeometryBatchesUntilTheStateChanges) {
     EXPECT_FALSE(recording::draws[1].state.lighting);
     EXPECT_EQ(recording::clears, 1);
 
-    // A strip longer than 16-bit indices reach is split across batches without losing a quad.
+    // A strip and a fan longer than 16-bit indices reach are split across batches without losing
+    // a triangle, and the fan keeps its centre (the only vertex below y = 0).
     recording::reset();
-    const int pairs = 40000;
+    const int count = 80000;
     glBegin(GL_QUAD_STRIP);
-    for (int i = 0; i < 2 * pairs; ++i) glVertex2f(static_cast<float>(i / 2), float(i % 2));
+    for (int i = 0; i < count; ++i) glVertex2f(static_cast<float>(i / 2), float(i % 2));
+    glEnd();
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(0.0f, -1.0f);
+    for (int i = 1; i < count; ++i) glVertex2f(1.0f, static_cast<float>(i));
     glEnd();
     ffFlush();
     size_t triangles = 0;
@@ -205,8 +210,12 @@ TEST_F(WebGl, GeometryBatchesUntilTheStateChanges) {
         for (uint16_t index : d.indices) ASSERT_LT(index, d.vertices.size());
         triangles += d.indices.size() / 3;
     }
-    EXPECT_EQ(recording::draws.size(), 2u);
-    EXPECT_EQ(triangles, 2u * (pairs - 1));
+    EXPECT_EQ(recording::draws.size(), 3u);
+    EXPECT_EQ(triangles, static_cast<size_t>(count - 2 + count - 2));
+    const recording::Draw& fanEnd = recording::draws.back();
+    for (size_t k = 0; k < fanEnd.indices.size(); k += 3) {
+        ASSERT_EQ(fanEnd.vertices[fanEnd.indices[k]].position[1], -1.0f);
+    }
 }
 
 TEST_F(WebGl, WideLinesCoverTheDesktopsPixels) {
