@@ -66,8 +66,11 @@ static void multMatrixd(const double* m) {
     ff::multMatrix(f);
 }
 
-// glOrtho as Mesa computes it: the bounds rounded to float, then single precision.
+// glOrtho as Mesa computes it: the bounds rounded to float, then single precision. An empty
+// volume (a minimised window's height of 0) is an invalid value: the matrix stays as it was.
 static void ortho(float left, float right, float bottom, float top, float zNear, float zFar) {
+    if (left == right || bottom == top || zNear == zFar)
+        return;
     using ff::at;
     float m[ff::kMatrixElements] = {};
     m[at(0, 0)] = 2.0f / (right - left);

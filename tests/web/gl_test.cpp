@@ -66,6 +66,8 @@ TEST_F(WebGl, GluMatricesMatchTheirDefinitions) {
     EXPECT_EQ(p[10], -1.0f);
     EXPECT_EQ(p[12], -1.0f);
     EXPECT_EQ(p[13], -1.0f);
+    gluOrtho2D(0.0, 800.0, 0.0, 0.0);  // a minimised window: ignored, as GL does
+    EXPECT_EQ(p[13], -1.0f);
 
     // Looking from (0, 5, 10) at the origin: the origin lies straight ahead, sqrt(125) away, and
     // the world's x axis stays the eye's x axis.
