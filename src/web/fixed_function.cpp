@@ -29,14 +29,16 @@ static const float kMinAxisLength = 1.0e-4f;  // Mesa ignores rotations about sh
 static const float kBitmapEpsilon = 1.0e-4f;
 
 // With multisampling on, llvmpipe covers a line's pixel when the point (column + 25/64,
-// row + 57/64) lies in the line's rectangle: its extent across the line is (c - w/2, c + w/2],
-// along it (start, end]. Pixels are whole: no partial coverage.
+// row + 57/64), in window pixels from the bottom-left corner, lies in the line's rectangle: its
+// extent across the line is (c - w/2, c + w/2], along it (start, end]. Pixels are whole: no
+// partial coverage.
 static const float kLineSampleX = 25.0f / 64.0f;
 static const float kLineSampleY = 57.0f / 64.0f;
 // llvmpipe bins in 64-pixel tiles counted from the framebuffer's top-left corner. A line loses its
 // top row when that row is the last of a tile and the rectangle's upper edge lies less than 1/128
 // pixel above the row's top, and its left column when that column is the last of a tile and the
-// rectangle's left edge lies at least 1/128 pixel right of the column's left side.
+// rectangle's left edge lies at least 1/128 pixel right of the column's left side. The viewport's
+// top stands for the framebuffer's: the game's viewport fills the window.
 static const int kTileSize = 64;
 static const float kTileSlack = 1.0f / 128.0f;
 
