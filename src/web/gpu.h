@@ -29,6 +29,7 @@ struct Light {
 
 // Everything a batch is drawn with besides its vertices.
 struct State {
+    // NOLINTNEXTLINE(readability-magic-numbers): a 4 x 4 matrix
     float projection[16];  // column-major, applied to (position, 1)
     bool depthTest;
     bool lighting;

@@ -1,0 +1,158 @@
+// web_frame_bench.cpp: the CPU cost of whole frames drawn through the browser's fixed-function GL
+// into a graphics card that does nothing. Compare with bench_frame (the same frames into a GL
+// whose calls do nothing): the difference is the layer's own work.
+#include <GL/glut.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "course.h"
+#include "fixed_function.h"
+#include "font.h"
+#include "frame.h"
+#include "fresh_game.h"
+#include "gpu.h"
+#include "race.h"
+#include "shell.h"
+#include "world.h"
+
+// Constants
+static const float kBetweenLanes = 1.0f;  // no obstacle reaches a car centred here
+static const int kRaceTicks = 600;        // far enough for the stream to have turned over
+static const int kRepetitions = 20;
+static const double kMinSecondsPerRepetition = 0.05;
+static const int kWidth = 800;
+static const int kHeight = 600;
+
+// Stand-in glyph of about Helvetica 18's size: 10 x 13 pixels, two runs in every row.
+static const int kGlyphRows = 13;
+static const unsigned char kGlyphRow[2] = {0xCF, 0x00};  // XX..XXXX..
+
+// Globals
+static long allocations = 0;  // operator new calls since start, to show a frame allocates nothing
+static long draws = 0;        // gpu::drawTriangles calls since the last reset
+static long vertices = 0;
+static long triangles = 0;
+static unsigned char glyphBits[2 * kGlyphRows];
+static font::Glyph glyph = {10, kGlyphRows, 0.0f, 0.0f, 12.0f, glyphBits};
+
+// Static helpers
+
+static double fastest(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+static void repeated(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMicrosecond)
+        ->MinTime(kMinSecondsPerRepetition)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("min", fastest);
+}
+
+// The game's GL set-up at 800 x 600, as main and the first reshape leave it.
+static void setUpGl() {
+    ff::reset();
+    initGraphics();
+    reshape(kWidth, kHeight);
+}
+
+static void midRace(GameState shown) {
+    startRaceIn(Playing);
+    for (int i = 0; i < kRaceTicks; ++i) {
+        car.x = kBetweenLanes;
+        advanceRace();
+    }
+    gameState = shown;
+}
+
+static void measureFrames(benchmark::State& state) {
+    display();  // one frame first: the next frames inherit its normal, as on the desktop
+    const long before = allocations;
+    draws = vertices = triangles = 0;
+    for (auto _ : state) {
+        display();
+        benchmark::ClobberMemory();
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["allocs/frame"] = benchmark::Counter((allocations - before) / frames);
+    state.counters["draws/frame"] = benchmark::Counter(draws / frames);
+    state.counters["vertices/frame"] = benchmark::Counter(vertices / frames);
+    state.counters["triangles/frame"] = benchmark::Counter(triangles / frames);
+}
+
+static void BM_WebFrameMenuFirstTitle(benchmark::State& state) {
+    setUpGl();
+    startUp(kWidth, kHeight);
+    measureFrames(state);
+}
+BENCHMARK(BM_WebFrameMenuFirstTitle)->Apply(repeated);
+
+static void BM_WebFramePlayingMidRace(benchmark::State& state) {
+    setUpGl();
+    midRace(Playing);
+    measureFrames(state);
+}
+BENCHMARK(BM_WebFramePlayingMidRace)->Apply(repeated);
+
+static void BM_WebFrameGameOver(benchmark::State& state) {
+    setUpGl();
+    midRace(GameOver);
+    measureFrames(state);
+}
+BENCHMARK(BM_WebFrameGameOver)->Apply(repeated);
+
+// Public functions
+
+// A graphics card that only counts what it is given.
+namespace gpu {
+void viewport(int, int, int, int) {}
+void clear(bool, bool, const float*) {}
+void drawTriangles(const State&, const Vertex*, size_t vertexCount, const uint16_t*,
+                   size_t indexCount) {
+    ++draws;
+    vertices += static_cast<long>(vertexCount);
+    triangles += static_cast<long>(indexCount / 3);
+}
+}  // namespace gpu
+
+const font::Glyph* font::helvetica18(int c) {
+    if (glyphBits[0] == 0) {
+        for (int row = 0; row < kGlyphRows; ++row) {
+            glyphBits[2 * row] = kGlyphRow[0];
+            glyphBits[2 * row + 1] = kGlyphRow[1];
+        }
+    }
+    return (c > ' ' && c < 127) ? &glyph : nullptr;
+}
+
+// The GLUT calls a frame makes besides drawing; the buffer swap hands over the last batch.
+void glutSwapBuffers() {
+    ffFlush();
+}
+void glutSetCursor(int) {}
+void glutPostRedisplay() {}
+void glutTimerFunc(unsigned int, void (*)(int), int) {}
+
+// fresh_game.h forgets recorded GL calls; here there is no recorder.
+void fakegl::reset() {}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+BENCHMARK_MAIN();

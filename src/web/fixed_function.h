@@ -1,0 +1,63 @@
+// fixed_function.h: the GL 1.x state machine of the browser build. Matrix stacks, the current
+// normal and colour, lights carried into eye space when set, immediate-mode primitives assembled
+// into batches of indexed triangles for gpu.h, wide lines and bitmaps as window-pixel rectangles.
+// gl_api.cpp maps the C entry points the game calls onto the functions below.
+#pragma once
+
+#include <GL/gl.h>
+
+// Hands any pending batch to gpu::drawTriangles (glutSwapBuffers calls it).
+void ffFlush();
+
+namespace ff {
+
+// Matrices are 4 x 4, column-major, as GL stores them.
+constexpr int kMatrixSize = 4;
+constexpr int kMatrixElements = kMatrixSize * kMatrixSize;
+
+// The index of the element in row `row` and column `col`.
+constexpr int at(int row, int col) {
+    return col * kMatrixSize + row;
+}
+
+// Puts every piece of state back to its initial GL value and drops any pending batch.
+void reset();
+
+void setClearColour(float r, float g, float b, float a);
+void clear(bool colour, bool depth);
+void setCapability(GLenum cap, bool on);
+void setColourMaterial(GLenum face, GLenum mode);
+void setLight(GLenum light, GLenum pname, const GLfloat* params);
+void setViewport(int x, int y, int width, int height);
+void setLineWidth(float width);
+
+// The current matrix, in single precision; each operation multiplies it on the right.
+void selectMatrix(GLenum mode);
+void loadIdentity();
+void pushMatrix();
+void popMatrix();
+void multMatrix(const float* m);
+void translate(float x, float y, float z);
+void rotate(float degrees, float x, float y, float z);
+void scale(float x, float y, float z);
+const float* matrix(GLenum mode);  // the top of the modelview or projection stack
+
+// Immediate mode.
+void begin(GLenum mode);
+void end();
+void normal(float x, float y, float z);
+void colour(float r, float g, float b, float a);
+void vertex(float x, float y, float z);
+
+// Triangles from arrays, as glDrawElements with vertex and normal arrays: the current colour
+// applies, the current normal stays as it was.
+void drawIndexedTriangles(const float* positions, const float* normals, int count,
+                          const unsigned char* order, int orderCount);
+
+// Raster position and bitmaps.
+void rasterPos(float x, float y, float z, float w);
+bool rasterPosition(float window[3]);  // false while the raster position is invalid
+void bitmap(int width, int height, float xorig, float yorig, float xmove, float ymove,
+            const unsigned char* bits);
+
+}  // namespace ff
