@@ -159,6 +159,14 @@ var LibraryVelkGlut = {
     }
   },
 
+  // The game's exit() ends the program for good even while timers keep the runtime alive:
+  // atexit handlers run (glut_browser.cpp stops its timers and shows the quit message), then the
+  // runtime shuts down and ignores every later event.
+  exit__deps: ['emscripten_force_exit'],
+  exit: function(status) {
+    _emscripten_force_exit(status);
+  },
+
   velk_page_open__deps: ['$VelkGlut'],
   velk_page_open: function(title, counters) {
     document.title = UTF8ToString(title);
