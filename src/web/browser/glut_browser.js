@@ -27,8 +27,12 @@ var LibraryVelkGlut = {
     },
     // Named keys GLUT delivers as characters.
     CHARACTER_KEYS: { Escape: 27, Backspace: 8, Tab: 9, Enter: 13, Delete: 127 },
-    // Keys the browser keeps for itself even though the game hears them.
-    BROWSER_KEYS: { Tab: true, F1: true, F3: true, F5: true, F6: true, F7: true, F11: true, F12: true },
+    // Keys that keep their browser meaning (focus, reload, full screen, ...) though the game
+    // hears them too.
+    BROWSER_KEYS: {
+      Tab: true, F1: true, F2: true, F3: true, F4: true, F5: true, F6: true, F7: true, F8: true,
+      F9: true, F10: true, F11: true, F12: true
+    },
 
     // Adds a listener that stop() removes again.
     listen: function(target, type, handler, options) {
