@@ -324,9 +324,10 @@ void glutPostRedisplay() {
     redisplayPending = true;
 }
 
-// The drawing buffer is presented when the browser task ends; only the pending batch is left.
+// The drawing buffer is presented when the browser task ends; everything drawn must be in it.
 void glutSwapBuffers() {
     ffFlush();
+    gpu::finishFrame();
 }
 
 void glutSetCursor(int cursor) {
