@@ -1,8 +1,8 @@
 // gpu_webgl.cpp: gpu.h over WebGL 1. One shader program evaluates fixed-function GL's per-vertex
-// lighting. A frame's batches are queued and reach the card together: all their vertices and
-// indices in one upload each, through two buffers grown only when a frame needs more room, since
-// every upload costs a round trip through the browser's GPU process. Every GL object can be
-// created again after the context was lost.
+// lighting. A frame's batches are queued and reach the card together, all their vertices and
+// indices in one upload each (fewer calls into the browser's GPU process than one per batch),
+// through two buffers that grow only when a frame needs more room. Every GL object can be created
+// again after the context was lost.
 //
 // WebGL is reached through Emscripten's emscripten_gl* names: the browser layer itself defines
 // glEnable, glClear, glViewport and the rest for the game.
@@ -35,7 +35,7 @@ static const int kParamVecs = kLightVec + kVecsPerLight * gpu::kLights;
 static const int kParamFloats = 4 * kParamVecs;
 static_assert(kParamVecs == 20 && gpu::kLights == 2, "the shader's uParams[20] and its two lights");
 
-// First sizes of the streaming buffers; they double whenever a batch does not fit.
+// First sizes of the streaming buffers; they double whenever a frame does not fit.
 static const GLsizeiptr kFirstVertexBytes = 1024 * sizeof(gpu::Vertex);
 static const GLsizeiptr kFirstIndexBytes = 3 * 1024 * sizeof(uint16_t);
 
