@@ -1,0 +1,217 @@
+// glut_browser.js: the page side of GLUT in the browser (an Emscripten --js-library). The canvas
+// is the window: it fills the page's client area, one canvas pixel per CSS pixel, and its keyboard,
+// mouse, resize and WebGL context events go to glut_browser.cpp in the form GLUT delivers them.
+// What the page shows for each game state is up to Module.setGameState (page.js).
+
+var LibraryVelkGlut = {
+  $VelkGlut__deps: ['$callUserCallback'],
+  $VelkGlut: {
+    canvas: null,
+    width: -1,
+    height: -1,
+    pointerX: 0,
+    pointerY: 0,
+    pressedButtons: 0,
+    removers: [],
+
+    // Keys GLUT hands to the special handlers, by KeyboardEvent.key.
+    SPECIAL_KEYS: {
+      F1: 1, F2: 2, F3: 3, F4: 4, F5: 5, F6: 6, F7: 7, F8: 8, F9: 9, F10: 10, F11: 11, F12: 12,
+      ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103,
+      PageUp: 104, PageDown: 105, Home: 106, End: 107, Insert: 108, NumLock: 109
+    },
+    // Modifier keys, which freeglut also reports through the special handlers, by .code.
+    MODIFIER_KEYS: {
+      ShiftLeft: 112, ShiftRight: 113, ControlLeft: 114, ControlRight: 115,
+      AltLeft: 116, AltRight: 117
+    },
+    // Named keys GLUT delivers as characters.
+    CHARACTER_KEYS: { Escape: 27, Backspace: 8, Tab: 9, Enter: 13, Delete: 127 },
+    // Keys that keep their browser meaning (focus, reload, full screen, ...) though the game
+    // hears them too.
+    BROWSER_KEYS: {
+      Tab: true, F1: true, F2: true, F3: true, F4: true, F5: true, F6: true, F7: true, F8: true,
+      F9: true, F10: true, F11: true, F12: true
+    },
+
+    // Adds a listener that stop() removes again.
+    listen: function(target, type, handler, options) {
+      target.addEventListener(type, handler, options || false);
+      VelkGlut.removers.push(function() { target.removeEventListener(type, handler, options || false); });
+    },
+
+    stop: function() {
+      VelkGlut.removers.forEach(function(remove) { remove(); });
+      VelkGlut.removers = [];
+    },
+
+    // Runs a call into the game; exit() inside it ends up here as an ExitStatus and is absorbed.
+    call: function(func) {
+      callUserCallback(func);
+    },
+
+    // The character Xlib makes of a key pressed with Control, as freeglut receives it.
+    controlCharacter: function(code) {
+      if ((code >= 64 && code < 127) || code === 32) return code & 0x1f;
+      if (code === 50) return 0;                    // '2'
+      if (code >= 51 && code <= 55) return code - 24;  // '3'..'7' -> Escape..31
+      if (code === 56) return 127;                  // '8'
+      if (code === 47) return 31;                   // '/'
+      return code;
+    },
+
+    // {special, code} of a key event as GLUT reports it, or null for keys GLUT does not report.
+    glutKey: function(event) {
+      if (event.key in VelkGlut.SPECIAL_KEYS) return { special: 1, code: VelkGlut.SPECIAL_KEYS[event.key] };
+      if (event.code in VelkGlut.MODIFIER_KEYS) return { special: 1, code: VelkGlut.MODIFIER_KEYS[event.code] };
+      if (event.key in VelkGlut.CHARACTER_KEYS) return { special: 0, code: VelkGlut.CHARACTER_KEYS[event.key] };
+      if (event.key.length !== 1 || event.key.charCodeAt(0) >= 128) return null;
+      var code = event.key.charCodeAt(0);
+      return { special: 0, code: event.ctrlKey ? VelkGlut.controlCharacter(code) : code };
+    },
+
+    // Keys whose browser action (scrolling, a find bar, ...) would get in the game's way.
+    keepFromBrowser: function(event) {
+      return !event.ctrlKey && !event.altKey && !event.metaKey && !(event.key in VelkGlut.BROWSER_KEYS);
+    },
+
+    onKey: function(event, down) {
+      var key = VelkGlut.glutKey(event);
+      if (key === null) return;
+      if (VelkGlut.keepFromBrowser(event)) event.preventDefault();
+      VelkGlut.call(function() {
+        _velk_glut_key(down, key.special, key.code, VelkGlut.pointerX, VelkGlut.pointerY);
+      });
+    },
+
+    // The pointer in canvas pixels from the canvas's top-left corner.
+    place: function(event) {
+      var rect = VelkGlut.canvas.getBoundingClientRect();
+      VelkGlut.pointerX = Math.floor(event.clientX - rect.left);
+      VelkGlut.pointerY = Math.floor(event.clientY - rect.top);
+    },
+
+    mouse: function(button, state) {
+      VelkGlut.call(function() {
+        _velk_glut_mouse(button, state, VelkGlut.pointerX, VelkGlut.pointerY);
+      });
+    },
+
+    onMouseDown: function(event) {
+      VelkGlut.canvas.focus();
+      event.preventDefault();  // no text selection, no middle-button scrolling
+      if (event.button > 2) return;
+      VelkGlut.place(event);
+      VelkGlut.pressedButtons |= 1 << event.button;
+      VelkGlut.mouse(event.button, 0 /* GLUT_DOWN */);
+    },
+
+    // Releases anywhere in the page end a press that began on the canvas, as a window system's
+    // implicit grab delivers them.
+    onMouseUp: function(event) {
+      var bit = 1 << event.button;
+      if (event.button > 2 || !(VelkGlut.pressedButtons & bit)) return;
+      VelkGlut.pressedButtons &= ~bit;
+      VelkGlut.place(event);
+      VelkGlut.mouse(event.button, 1 /* GLUT_UP */);
+    },
+
+    onMouseMove: function(event) {
+      VelkGlut.place(event);
+      if (event.buttons !== 0) return;  // dragging: the game registers no motion handler
+      VelkGlut.call(function() {
+        _velk_glut_passive_motion(VelkGlut.pointerX, VelkGlut.pointerY);
+      });
+    },
+
+    // Wheel steps arrive as buttons 3 (up) and 4 (down), pressed and released, as in freeglut.
+    onWheel: function(event) {
+      if (event.ctrlKey || event.deltaY === 0) return;  // leave page zoom to the browser
+      event.preventDefault();
+      VelkGlut.place(event);
+      var button = event.deltaY < 0 ? 3 : 4;
+      VelkGlut.mouse(button, 0);
+      VelkGlut.mouse(button, 1);
+    },
+
+    // Sizes the canvas to the client area; true when the size changed. The drawing buffer keeps
+    // at least one pixel each way, while the game hears the real size, zero included.
+    fitCanvas: function() {
+      var root = document.documentElement;
+      var width = root.clientWidth;
+      var height = root.clientHeight;
+      if (width === VelkGlut.width && height === VelkGlut.height) return false;
+      VelkGlut.width = width;
+      VelkGlut.height = height;
+      VelkGlut.canvas.width = Math.max(width, 1);
+      VelkGlut.canvas.height = Math.max(height, 1);
+      return true;
+    },
+
+    onResize: function() {
+      if (!VelkGlut.fitCanvas()) return;
+      VelkGlut.call(function() { _velk_glut_reshape(VelkGlut.width, VelkGlut.height); });
+    },
+
+    onContextLost: function(event) {
+      event.preventDefault();  // lets the browser restore the context later
+      VelkGlut.call(function() { _velk_glut_context(1); });
+    },
+
+    onContextRestored: function() {
+      VelkGlut.call(function() { _velk_glut_context(0); });
+    }
+  },
+
+  // The game's exit() ends the program for good even while timers keep the runtime alive:
+  // atexit handlers run (glut_browser.cpp stops its timers and shows the quit message), then the
+  // runtime shuts down and ignores every later event.
+  exit__deps: ['emscripten_force_exit'],
+  exit: function(status) {
+    _emscripten_force_exit(status);
+  },
+
+  velk_page_open__deps: ['$VelkGlut'],
+  velk_page_open: function(title, counters) {
+    document.title = UTF8ToString(title);
+    var canvas = Module['canvas'] || document.getElementById('canvas');
+    VelkGlut.canvas = canvas;
+    Module['readCounters'] = function() {
+      return [HEAP32[counters >> 2], HEAP32[(counters >> 2) + 1]];
+    };
+    VelkGlut.fitCanvas();
+    VelkGlut.listen(canvas, 'keydown', function(event) { VelkGlut.onKey(event, 1); });
+    VelkGlut.listen(canvas, 'keyup', function(event) { VelkGlut.onKey(event, 0); });
+    VelkGlut.listen(canvas, 'mousedown', VelkGlut.onMouseDown);
+    VelkGlut.listen(window, 'mouseup', VelkGlut.onMouseUp);
+    VelkGlut.listen(canvas, 'mousemove', VelkGlut.onMouseMove);
+    VelkGlut.listen(canvas, 'wheel', VelkGlut.onWheel, { passive: false });
+    VelkGlut.listen(canvas, 'contextmenu', function(event) { event.preventDefault(); });
+    VelkGlut.listen(window, 'resize', VelkGlut.onResize);
+    VelkGlut.listen(canvas, 'webglcontextlost', VelkGlut.onContextLost);
+    VelkGlut.listen(canvas, 'webglcontextrestored', VelkGlut.onContextRestored);
+    canvas.focus();
+  },
+
+  velk_page_size__deps: ['$VelkGlut'],
+  velk_page_size: function(width, height) {
+    VelkGlut.fitCanvas();
+    HEAP32[width >> 2] = VelkGlut.width;
+    HEAP32[height >> 2] = VelkGlut.height;
+  },
+
+  velk_page_cursor__deps: ['$VelkGlut'],
+  velk_page_cursor: function(css) {
+    VelkGlut.canvas.style.cursor = UTF8ToString(css);
+  },
+
+  // 0 running, 1 quit, 2 no WebGL, 3 context lost (PageState in glut_browser.cpp).
+  velk_page_state__deps: ['$VelkGlut'],
+  velk_page_state: function(state) {
+    var names = ['running', 'quit', 'nowebgl', 'contextlost'];
+    if (state === 1 || state === 2) VelkGlut.stop();
+    if (Module['setGameState']) Module['setGameState'](names[state]);
+  }
+};
+
+mergeInto(LibraryManager.library, LibraryVelkGlut);
