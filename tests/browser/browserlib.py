@@ -280,7 +280,11 @@ class Browser:
         for flag in CHROMIUM_FLAGS + list(extra_flags) + ["--user-data-dir=" + self.profile.name]:
             options.add_argument(flag)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        try:
+            self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        except WebDriverException:
+            self.profile.cleanup()
+            raise
         self.console = []
         self.viewport(WIDTH, HEIGHT)
 
