@@ -2,7 +2,7 @@
 
   Site(folder)                 serves the site on 127.0.0.1 (a free port) from a thread, with one
                                extra page, FRAME_PAGE, that holds the game in a resizable iframe
-  Browser(artefacts, flags)    Debian's Chromium through chromedriver, fresh profile, 800 x 600
+  Browser(extra_flags)         Debian's Chromium through chromedriver, fresh profile, 800 x 600
                                viewport; console errors collected; stats, shots, clicks, keys
   Shot                         an RGB picture: pixel, box_stats, and the screen checks ported from
                                tests/e2e/lib.sh (menu_shown, crash_shown, race_shown)
