@@ -1,0 +1,223 @@
+#!/usr/bin/python3
+"""web_test.py SITE DESKTOP_EXE ARTEFACTS: the browser build in headless Chromium against the
+desktop game under Xvfb. Both play the same fixed script (title, first race with no key held,
+"Restart", second race, "Menu"); with no key held the races never depend on timing, so each
+screen, score included, must match the desktop's. Then the browser alone: cursor, resizes,
+context loss, keys, quitting, and a Chromium without WebGL. Failures keep their shots under
+ARTEFACTS/browser/.
+"""
+import os
+import sys
+
+from selenium.webdriver.common.keys import Keys
+
+import browserlib as bl
+from browserlib import check, log, wait_until
+
+SITE, EXE, ART = sys.argv[1:4]
+OUT = os.path.join(ART, "browser")
+KEY_NAMES = {Keys.ARROW_LEFT: "the left arrow", "d": "d"}
+
+
+def expect_same(name, screen, desktop, shot):
+    figures = bl.compare(name, screen, desktop, shot, OUT)
+    check(figures["percent"] <= bl.MAX_DIFFERING and figures["text_same"],
+          "%s differs from the desktop's (see above)" % name)
+
+
+def race_to_crash(b, x, y):
+    """Clicks at (X, Y), sees the race, then waits for the crash screen and returns its shot."""
+    b.click(x, y)
+    b.wait_shot(15, "race_shown", "a race after the click at %d,%d" % (x, y))
+    return b.wait_shot(120, "crash_shown", "the crash screen")
+
+
+def page_loads(b, site):
+    b.driver.get(site.url("index.html"))
+    wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "window.velkStats() ticking")
+    check(b.stats()["state"] == "running", "state %s" % b.stats()["state"])
+    check(b.driver.title == "Velkarovantine", "document title %r" % b.driver.title)
+    check(b.message() is None, "#message shows at start: %r" % b.message())
+    csp = b.js("const m = document.querySelector(\"meta[http-equiv='Content-Security-Policy']\");"
+               "return m && m.content")
+    check(csp and "default-src" in csp, "no Content-Security-Policy with a default-src: %r" % csp)
+    # Only keywords such as 'self' or 'none': no host, scheme or wildcard, no inline code.
+    loose = [t for d in csp.split(";") for t in d.split()[1:]
+             if not t.startswith("'") or t == "'unsafe-inline'"]
+    check(not loose, "the Content-Security-Policy allows more than the own files: %s" % loose)
+    log("Content-Security-Policy: " + csp)
+    foreign = b.js("return performance.getEntriesByType('resource').map(e => e.name)"
+                   ".filter(n => !n.startsWith(location.origin))")
+    check(not foreign, "loaded from elsewhere: %s" % foreign)
+    b.check_console("while loading")
+
+
+def session_main(site, desktop, b):
+    """The fixed script against the desktop's shots, then the browser-only checks; in order."""
+    def first_race():
+        expect_same("title", "title", desktop["title"], b.wait_shot(20, "menu_shown", "title"))
+        expect_same("crash1", "crash", desktop["crash1"], race_to_crash(b, 400, 300))
+
+    def cursor():
+        b.move(400, 300)   # over "Restart"
+        wait_until(2, lambda: b.cursor() == "pointer", "the hand over Restart (%s)" % b.cursor())
+        b.move(100, 500)
+        wait_until(2, lambda: b.cursor() in ("default", "auto"),
+                   "the arrow off the buttons (%s)" % b.cursor())
+
+    def restart_and_menu():
+        expect_same("crash2", "crash", desktop["crash2"], race_to_crash(b, 400, 300))
+        b.click(400, 240)  # "Menu"
+        expect_same("title2", "title", desktop["title2"],
+                    b.wait_shot(15, "menu_shown", "the title screen after Menu"))
+
+    def resize():
+        b.viewport(1, 1)
+        b.wait_ticking("at 1x1")
+        b.viewport(bl.WIDTH, bl.HEIGHT)
+        b.wait_ticking("back at 800x600")
+        expect_same("title2-after-1x1", "title", desktop["title2"],
+                    b.wait_shot(10, "menu_shown", "the title screen after 1x1"))
+
+    def context_loss():
+        b.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
+             " document.getElementById('canvas').getContext(t)).find(c => c)"
+             ".getExtension('WEBGL_lose_context'); window.velkLose.loseContext()")
+        wait_until(5, lambda: b.stats()["state"] == "contextlost", "state contextlost")
+        wait_until(2, b.message, "#message after the context was lost")
+        log("context lost, message: %r" % b.message())
+        b.check_stopped("while the context is lost")
+        b.js("window.velkLose.restoreContext()")
+        wait_until(5, lambda: b.stats()["state"] == "running", "state running after restore")
+        wait_until(2, lambda: b.message() is None, "#message hidden after the restore")
+        frames = b.stats()["frames"]
+        wait_until(5, lambda: b.stats()["frames"] > frames + 10, "frames after the restore")
+        expect_same("title2-after-restore", "title", desktop["title2"],
+                    b.wait_shot(10, "menu_shown", "the title screen after the restore"))
+
+    def steered(start, side):
+        """The car's x once it has moved 60 px to SIDE of START, "crash" on a crash, else None."""
+        shot = b.shot()
+        if shot.crash_shown():
+            return "crash"
+        x = shot.car_x()
+        return x if x >= 0 and (x - start) * side > 60 else None
+
+    def keys_and_escape():
+        # A crash before the car has moved restarts the race, at most twice per key.
+        for key, side in ((Keys.ARROW_LEFT, -1), ("d", 1)):
+            for attempt in range(3):
+                shot = b.shot()
+                if not shot.race_shown():
+                    b.click(400, 300)   # "Start Game" or "Restart"
+                    shot = b.wait_shot(15, "race_shown", "a race")
+                start = shot.car_x()
+                check(start >= 0, "no car seen in the race")
+                b.key_down(key)
+                try:
+                    moved = wait_until(5, lambda: steered(start, side),
+                                       "the car to move with %s" % KEY_NAMES[key], poll=0.1)
+                finally:
+                    b.key_up(key)
+                if moved != "crash":
+                    log("car moved from x %.0f to %.0f with %s" % (start, moved, KEY_NAMES[key]))
+                    break
+            else:
+                raise bl.Failure("three crashes before the car moved with %s" % KEY_NAMES[key])
+        b.key_down(Keys.ESCAPE)
+        b.key_up(Keys.ESCAPE)
+        wait_until(5, lambda: b.stats()["state"] == "quit", "state quit after Escape")
+        check(b.message(), "no #message after Escape")
+        log("quit by Escape, message: %r" % b.message())
+        b.check_stopped("after Escape")
+        b.check_console("during the session")
+
+    return [("page loads, same origin, no console error", lambda: page_loads(b, site)),
+            ("title and first crash match the desktop", first_race),
+            ("hand cursor over a crash-screen button, arrow off it", cursor),
+            ("Restart and Menu: same score and course as the desktop", restart_and_menu),
+            ("viewport 1x1 and back: still ticking, title drawn again", resize),
+            ("context lost and restored: paused, then drawn again", context_loss),
+            ("keys steer the car; Escape quits and stops the game", keys_and_escape)]
+
+
+def session_frame(site, desktop, b):
+    """The game in an iframe squeezed to a zero height and back; then Quit."""
+    def zero_height():
+        b.driver.get(site.url(bl.FRAME_PAGE))
+        b.driver.switch_to.frame("game")
+        wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
+        b.wait_shot(20, "menu_shown", "the title screen in the frame")
+        for height in (0, bl.HEIGHT):
+            b.driver.switch_to.default_content()
+            b.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
+            b.driver.switch_to.frame("game")
+            wait_until(5, lambda: b.js("return innerHeight") == height, "client height %d" % height)
+            b.wait_ticking("at a client height of %d" % height)
+        expect_same("title-after-zero-height", "title", desktop["title"],
+                    b.wait_shot(10, "menu_shown", "the title screen after a zero height"))
+
+    def quit_button():
+        b.click(400, 240)   # "Quit"
+        wait_until(5, lambda: b.stats()["state"] == "quit", "state quit after the Quit button")
+        check(b.message(), "no #message after Quit")
+        log("quit by the button, message: %r" % b.message())
+        b.check_stopped("after Quit")
+        b.check_console("in the frame session")
+
+    return [("zero client height and back: still ticking, title drawn again", zero_height),
+            ("Quit shows the message and stops the game", quit_button)]
+
+
+def session_no_webgl(site, desktop, b):
+    def no_webgl():
+        b.driver.get(site.url("index.html"))
+        wait_until(15, lambda: (b.stats() or {}).get("state") == "nowebgl", "state nowebgl")
+        check(b.message(), "no #message without WebGL")
+        log("without WebGL, message: %r" % b.message())
+        b.check_console("without WebGL")
+
+    return [("a Chromium without WebGL shows the message", no_webgl)]
+
+
+def run():
+    failures = []
+    desktop = {}
+
+    def desktop_run():
+        desktop.update(bl.desktop_shots(EXE, ART))
+    bl.run_group("desktop game under Xvfb: the reference shots", desktop_run, failures)
+    if failures:
+        return failures
+    site = bl.Site(SITE)
+    try:
+        for session, flags in ((session_main, ()), (session_frame, ()),
+                               (session_no_webgl, bl.NO_WEBGL_FLAGS)):
+            b = bl.Browser(flags)
+            try:
+                groups = session(site, desktop, b)
+                for number, (name, function) in enumerate(groups):
+                    if not bl.run_group(name, function, failures):
+                        keep_failure_shot(b, session.__name__)
+                        for skipped, _ in groups[number + 1:]:
+                            log("skipped: " + skipped)
+                            failures.append(skipped)
+                        break
+            finally:
+                b.close()
+    finally:
+        site.close()
+    return failures
+
+
+def keep_failure_shot(b, name):
+    try:
+        os.makedirs(OUT, exist_ok=True)
+        b.shot().save(os.path.join(OUT, "failure-%s.png" % name))
+        log("kept failure-%s.png; velkStats: %s" % (name, b.stats()))
+    except Exception as e:  # the browser may be the thing that broke
+        log("no failure shot: %s" % e)
+
+
+if __name__ == "__main__":
+    bl.main_guard(run)
