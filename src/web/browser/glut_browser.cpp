@@ -1,10 +1,13 @@
 // glut_browser.cpp: GLUT in the browser. The page's canvas is the window; its events, handed over
-// by glut_browser.js, reach the game's handlers, and a redisplay posted by any callback is drawn
-// right after it in the same task, as freeglut's loop draws after its timers and events. Quitting
-// stops every timer and listener; a lost WebGL context pauses the timers until it is restored.
+// by glut_browser.js, reach the game's handlers. A posted redisplay is drawn at the browser's next
+// animation frame, so the 16 ms timer keeps stepping the race while the graphics card (in the
+// browser's own process) is still busy with an earlier frame; redisplays posted in between make
+// one frame, as GLUT's do. Quitting stops every timer and listener; a lost WebGL context pauses
+// the timers until it is restored.
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
+#include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
 #include <cstdint>
@@ -62,6 +65,7 @@ struct Handlers {
 static Phase phase = Phase::Starting;
 static Handlers handlers = {};
 static bool redisplayPending = false;
+static bool frameRequested = false;  // an animation frame will draw the pending redisplay
 static unsigned displayMode = GLUT_RGB;
 static int currentCursor = -1;
 static std::vector<Timer> timers;  // slots, reused once their timer has fired
@@ -78,15 +82,25 @@ void velk_page_state(int state);
 
 // Static helpers
 
-// Draws the frame a callback asked for, unless the game is paused or over.
-static void finishCallback() {
+// Draws the frame the game asked for, at the browser's next animation frame.
+static EM_BOOL drawRequestedFrame(double /*time*/, void* /*userData*/) {
+    frameRequested = false;
     if (!redisplayPending || phase != Phase::Running)
-        return;
+        return EM_FALSE;
     redisplayPending = false;
     if (handlers.display == nullptr)
-        return;
+        return EM_FALSE;
     ++counters[kFrames];
     handlers.display();
+    return EM_FALSE;
+}
+
+// Asks the browser for an animation frame when a callback posted a redisplay.
+static void finishCallback() {
+    if (!redisplayPending || phase != Phase::Running || frameRequested)
+        return;
+    frameRequested = true;
+    emscripten_request_animation_frame(drawRequestedFrame, nullptr);
 }
 
 // Hands the client size to the reshape handler (GLUT's default sets the viewport) and redraws.
