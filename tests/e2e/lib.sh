@@ -115,7 +115,7 @@ keep_shot() { convert -size "${SHOT_W}x$SHOT_H" -depth 8 "rgb:$E2E_TMP/last.rgb"
 # The title and crash screens come out the same to the pixel on every run (Xvfb, Mesa llvmpipe).
 # At most GOLDEN_PIXELS may differ by more than GOLDEN_FUZZ, enough for a driver's rounding but
 # not for one model drawn wrong; a mismatch leaves NAME.png and NAME-diff.png in the artefacts.
-GOLDEN_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/golden GOLDEN_FUZZ=3% GOLDEN_PIXELS=20
+GOLDEN_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/golden GOLDEN_FUZZ=3% GOLDEN_PIXELS=10
 matches_golden() {
     local art=$E2E_ART/$1 differ
     keep_shot "$1"

@@ -32,7 +32,8 @@ tap_stops_car() {
         frames 3 && x0=$(car_x) && (((x0 - SHOT_W / 2) * $2 > 3)) && break
     done
     frames 10 && x1=$(car_x) && log "tapped $1 ($try): the car moved to screen x $x0, then $x1"
-    (((x0 - SHOT_W / 2) * $2 < 80 && (x1 - x0) ** 2 <= 1)) || fail "the car ran on after $1 was let go"
+    ((d = (x0 - SHOT_W / 2) * $2, d > 3 && d < 80 && (x1 - x0) ** 2 <= 1)) ||
+        fail "the car did not stop mid-road when $1 was let go"
 }
 # Holds KEY until the car reaches its lateral limit, then lets the race run on until it crashes.
 steer_and_crash() {
