@@ -1,34 +1,12 @@
-// main.cpp: opens the window, registers every handler and hands control to GLUT's loop.
+// main.cpp: opens the game's window and hands control to GLUT's loop for the rest of the run.
 #include <GL/glut.h>
 
-#include "frame.h"
-#include "keyboard.h"
-#include "menu.h"
-#include "race.h"
 #include "shell.h"
-
-// Constants
-static const int kWindowWidth = 800;
-static const int kWindowHeight = 600;
-static const char* const kWindowTitle = "Velkarovantine";
 
 // Public functions
 
 int main(int argc, char** argv) {
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(kWindowWidth, kWindowHeight);
-    glutCreateWindow(kWindowTitle);
-    initGraphics();
-    glutDisplayFunc(display);
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyDown);
-    glutKeyboardUpFunc(keyUp);
-    glutSpecialFunc(specialDown);
-    glutSpecialUpFunc(specialUp);
-    glutMouseFunc(mouseButton);
-    glutPassiveMotionFunc(mouseMove);
-    glutTimerFunc(0, tick, 0);
+    openGameWindow(&argc, argv);
     glutMainLoop();
     return 0;
 }

@@ -1,7 +1,7 @@
 // shell_test.cpp: the one-time GL state and the projection kept in step with the window.
 #include "shell.h"
 
-#include <GL/gl.h>
+#include <GL/glut.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "fake_gl.h"
+#include "frame.h"
+#include "keyboard.h"
+#include "menu.h"
+#include "race.h"
 #include "world.h"
 
 // A call as the fake records it, for comparing whole sequences.
@@ -42,9 +46,15 @@ class Shell : public ::testing::Test {
     void SetUp() override { fakegl::reset(); }
 };
 
-TEST_F(Shell, InitGraphicsSetsSkyLightsAndMaterialThenTreesAndButtons) {
-    initGraphics();
+TEST_F(Shell, WindowModeGlStateLightsHandlersAndFirstTimerInOrder) {
+    int argc = 3;
+    char* argv[] = {nullptr, nullptr, nullptr, nullptr};
+    openGameWindow(&argc, argv);
     const std::vector<GlCall> expected = {
+        call("glutInit", {3}),
+        call("glutInitDisplayMode", {GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE}),
+        call("glutInitWindowSize", {800, 600}),
+        call("glutCreateWindow"),
         call("glClearColor", {0.45f, 0.72f, 0.92f, 1.0f}),
         call("glEnable", {GL_DEPTH_TEST}),
         call("glEnable", {GL_LIGHTING}),
@@ -61,13 +71,18 @@ TEST_F(Shell, InitGraphicsSetsSkyLightsAndMaterialThenTreesAndButtons) {
         call("glLightfv", {GL_LIGHT1, GL_POSITION, -3.0f, 5.0f, -2.0f, 0.0f}),
         call("glLightfv", {GL_LIGHT1, GL_DIFFUSE, 0.2f, 0.15f, 0.1f, 1.0f}),
         call("glLightfv", {GL_LIGHT1, GL_AMBIENT, 0.2f, 0.15f, 0.1f, 1.0f}),
+        call("glutDisplayFunc", {fakegl::address(display)}),
+        call("glutReshapeFunc", {fakegl::address(reshape)}),
+        call("glutKeyboardFunc", {fakegl::address(keyDown)}),
+        call("glutKeyboardUpFunc", {fakegl::address(keyUp)}),
+        call("glutSpecialFunc", {fakegl::address(specialDown)}),
+        call("glutSpecialUpFunc", {fakegl::address(specialUp)}),
+        call("glutMouseFunc", {fakegl::address(mouseButton)}),
+        call("glutPassiveMotionFunc", {fakegl::address(mouseMove)}),
+        call("glutTimerFunc", {0, 0}),  // the first step at once; the main loop is main's
     };
     EXPECT_EQ(describe(fakegl::calls), describe(expected));
-    EXPECT_EQ(trees.size(), 70u);
-    ASSERT_EQ(menuButtons.size(), 2u);
-    ASSERT_EQ(gameOverButtons.size(), 2u);
-    expectCentredAcross(menuButtons[0], 800);
-    expectCentredAcross(gameOverButtons[1], 800);
+    EXPECT_EQ(fakegl::timerCallback, &tick);
 }
 
 TEST_F(Shell, ReshapeStoresSizeAndSetsViewportAndPerspective) {

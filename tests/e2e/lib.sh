@@ -8,6 +8,7 @@
 #   shot; keep_shot NAME           grabs the window (SHOT_W x SHOT_H); saves the last grab as NAME.png
 #   count PRED X0 Y0 X1 Y1         pixels of the last grab in the inclusive box for which PRED holds
 #   all_in PRED BOX [PERCENT]; at_least N PRED BOX; pixel X Y ("r g b"); box_stats PRED BOX
+#   matches_golden NAME            the last grab against golden/NAME.png (E2E_UPDATE_GOLDEN=1: becomes it)
 #   wait_until SECONDS CMD...      runs CMD every E2E_POLL s (default 0.05) until it succeeds
 #   click X Y; key K; key_down K; key_up K; escape; resize W H
 #   expect_exit STATUS SECONDS     waits for the game to end and checks its exit status
@@ -110,6 +111,21 @@ shot() {
 }
 
 keep_shot() { convert -size "${SHOT_W}x$SHOT_H" -depth 8 "rgb:$E2E_TMP/last.rgb" "png:$E2E_ART/$1.png"; }
+
+# The title and crash screens come out the same to the pixel on every run (Xvfb, Mesa llvmpipe).
+# At most GOLDEN_PIXELS may differ by more than GOLDEN_FUZZ, enough for a driver's rounding but
+# not for one model drawn wrong; a mismatch leaves NAME.png and NAME-diff.png in the artefacts.
+GOLDEN_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/golden GOLDEN_FUZZ=3% GOLDEN_PIXELS=10
+matches_golden() {
+    local art=$E2E_ART/$1 differ
+    keep_shot "$1"
+    if [[ ${E2E_UPDATE_GOLDEN:-} == 1 ]]; then
+        cp "$art.png" "$GOLDEN_DIR/$1.png" && log "golden/$1.png written" && return
+    fi
+    differ=$(compare -metric AE -fuzz $GOLDEN_FUZZ "$GOLDEN_DIR/$1.png" "$art.png" "$art-diff.png" 2>&1) || true
+    log "$1: $differ pixels differ from golden/$1.png"
+    [[ $differ =~ ^[0-9]+$ ]] && ((differ <= GOLDEN_PIXELS)) && rm -f "$art.png" "$art-diff.png"
+}
 
 # Prints "matches pixels meanx meany" for PRED over the box, clipped to the last shot.
 box_stats() {

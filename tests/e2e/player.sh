@@ -12,18 +12,34 @@ CAR_X=-1
 car_at() { local s; read -r -a s <<<"$(box_stats "$CAR_RED" 0 $((SHOT_H / 2)) $((SHOT_W - 1)) $((SHOT_H - 1)))"
     ((s[0] > 200)) && echo "${s[$1]}" || echo -1; }
 car_x() { car_at 2; }
-# True once the car stands still at least 90 px off the centre on SIDE (1 right, -1 left), or crashed.
-car_at_limit() {
+# True once the car is more than PX off the centre on SIDE (1 right, -1 left) and, with STILL 1,
+# has not moved since the last look; or crashed.
+car_beyond() {
     local prev=$CAR_X
     crash_shown && return 0
     CAR_X=$(car_x)
-    ((CAR_X >= 0 && (CAR_X - SHOT_W / 2) * $1 > 90 && (CAR_X - prev) ** 2 <= 1))
+    ((CAR_X >= 0 && (CAR_X - SHOT_W / 2) * $1 > $2 && (${3:-0} == 0 || (CAR_X - prev) ** 2 <= 1)))
+}
+# Waits for N new frames, so at least N racing steps: every racing frame differs from the last.
+FRAME=''
+new_frame() { shot && local sum && sum=$(cksum <"$E2E_TMP/last.rgb") && [[ $sum != "$FRAME" ]] && FRAME=$sum; }
+frames() { for ((f = 0; f < $1; f++)); do wait_until 5 new_frame || return 1; done; }
+# A short press of KEY moves the car a little towards SIDE (again if the game was too busy to
+# see it); once the key is up the car must stay mid-road, not run on to its limit (~110 px out).
+tap_stops_car() {
+    for try in 1 2 3; do
+        xdotool keydown --window "$WIN" "$1" sleep 0.15 keyup --window "$WIN" "$1" 2>/dev/null
+        frames 3 && x0=$(car_x) && (((x0 - SHOT_W / 2) * $2 > 3)) && break
+    done
+    frames 10 && x1=$(car_x) && log "tapped $1 ($try): the car moved to screen x $x0, then $x1"
+    ((d = (x0 - SHOT_W / 2) * $2, d > 3 && d < 80 && (x1 - x0) ** 2 <= 1)) ||
+        fail "the car did not stop mid-road when $1 was let go"
 }
 # Holds KEY until the car reaches its lateral limit, then lets the race run on until it crashes.
 steer_and_crash() {
     key_down w && key_down "$1"   # accelerate too: a faster car meets its obstacle sooner
     CAR_X=-1
-    wait_until 20 car_at_limit "$2" || fail "the car did not reach its lateral limit (x $CAR_X)"
+    wait_until 20 car_beyond "$2" 90 1 || fail "the car did not reach its lateral limit (x $CAR_X)"
     key_up "$1"
     log "released $1 with the car at screen x $CAR_X; waiting for a crash"
     E2E_POLL=0.5 wait_until 120 crash_shown || fail "no crash screen"
@@ -37,6 +53,7 @@ keep_shot race
 # The chase camera shows the car from close behind, low in the frame; the title's camera, higher.
 ((car_y = $(car_at 3), car_y > 390)) || fail "no chase view of the car (car at screen y $car_y)"
 log "race running, car at screen x $(car_x), y $car_y"
+tap_stops_car d 1   # the fixed first course brings no crash before this is done
 steer_and_crash d 1
 keep_shot crash
 

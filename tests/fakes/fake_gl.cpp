@@ -136,7 +136,35 @@ void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top) {
     RECORD("gluOrtho2D", {left, right, bottom, top});
 }
 
-// GLUT
+// GLUT; a handler is recorded by its address.
+void glutInit(int* argc, char** /*argv*/) {
+    RECORD("glutInit", {double(*argc)});
+}
+void glutInitDisplayMode(unsigned int mode) {
+    RECORD("glutInitDisplayMode", {double(mode)});
+}
+void glutInitWindowSize(int width, int height) {
+    RECORD("glutInitWindowSize", {double(width), double(height)});
+}
+int glutCreateWindow(const char* /*title*/) {
+    RECORD("glutCreateWindow", {});
+    return 1;
+}
+#define FAKE_REGISTRATION(NAME, ...)               \
+    void NAME(void (*handler)(__VA_ARGS__)) {      \
+        RECORD(#NAME, {fakegl::address(handler)}); \
+    }
+FAKE_REGISTRATION(glutDisplayFunc, void)
+FAKE_REGISTRATION(glutReshapeFunc, int, int)
+FAKE_REGISTRATION(glutKeyboardFunc, unsigned char, int, int)
+FAKE_REGISTRATION(glutKeyboardUpFunc, unsigned char, int, int)
+FAKE_REGISTRATION(glutSpecialFunc, int, int, int)
+FAKE_REGISTRATION(glutSpecialUpFunc, int, int, int)
+FAKE_REGISTRATION(glutMouseFunc, int, int, int, int)
+FAKE_REGISTRATION(glutPassiveMotionFunc, int, int)
+void glutMainLoop() {
+    RECORD("glutMainLoop", {});
+}
 void glutPostRedisplay() {
     RECORD("glutPostRedisplay", {});
 }

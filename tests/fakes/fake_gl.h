@@ -2,6 +2,7 @@
 // Linked in place of the real libraries, so tests can read back every call in order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ std::vector<GlCall> named(const std::string& name);
 
 // How many recorded calls have the given name.
 int count(const std::string& name);
+
+// A function's address as a recorded argument; user-space addresses fit a double exactly.
+template <typename F>
+double address(F* function) {
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(function));
+}
 
 // The characters passed to glutBitmapCharacter since the last reset, as one string.
 std::string bitmapText();

@@ -51,19 +51,16 @@ TEST(Cylinder, StripAndCapsHaveTheirVertexCountsSeamAndOrder) {
         expectNear(side.vertices[1], {0.13, 1.2, 0}, 1e-6, "first top seam");
         expectNear(side.vertices[2 * n], side.vertices[0], 1e-6, "last bottom seam");
         expectNear(side.vertices[2 * n + 1], side.vertices[1], 1e-6, "last top seam");
+        // Each vertex carries the horizontal unit normal of its own step, though the frustum
+        // slopes.
         for (size_t i = 0; i < side.vertices.size(); ++i) {
-            EXPECT_NEAR(radius(side.vertices[i]), i % 2 ? 0.13 : 0.18, 1e-6);
-            EXPECT_NEAR(side.vertices[i][1], i % 2 ? 1.2 : 0.0, 1e-6);
+            const Vec3& v = side.vertices[i];
+            EXPECT_NEAR(radius(v), i % 2 ? 0.13 : 0.18, 1e-6);
+            EXPECT_NEAR(v[1], i % 2 ? 1.2 : 0.0, 1e-6);
+            expectNear(side.normals[i], {v[0] / radius(v), 0, v[2] / radius(v)}, 1e-6, "normal");
         }
-        // One horizontal unit normal per step, even though the frustum slopes.
-        ASSERT_EQ(side.normals.size(), n + 1u);
-        for (const Vec3& normal : side.normals) {
-            EXPECT_EQ(normal[1], 0.0);
-            EXPECT_NEAR(std::hypot(normal[0], normal[2]), 1.0, 1e-6);
-        }
-
-        EXPECT_EQ(bottom.normals, std::vector<Vec3>({{0, -1, 0}}));
-        EXPECT_EQ(top.normals, std::vector<Vec3>({{0, 1, 0}}));
+        EXPECT_EQ(bottom.normals, std::vector<Vec3>(n + 2, {0, -1, 0}));
+        EXPECT_EQ(top.normals, std::vector<Vec3>(n + 2, {0, 1, 0}));
         EXPECT_EQ(bottom.vertices[0], (Vec3{0, 0, 0}));
         EXPECT_EQ(top.vertices[0], (Vec3{0, 1.2f, 0}));
         // Cap rims meet the side exactly: bottom ascending from 0, top descending from 2 pi.
@@ -80,8 +77,8 @@ TEST(Cylinder, AnglesAreSinglePrecisionTwoKPiOverN) {
     const Primitive side = drawn([&] { drawCylinder(1.0f, 1.0f, 1.0f, 7); }).primitives[0];
     for (int k = 0; k <= 7; ++k) {
         const float theta = (static_cast<float>(k) + static_cast<float>(k)) * kPi / 7.0f;
-        EXPECT_EQ(side.normals[k][0], static_cast<double>(cosf(theta))) << k;
-        EXPECT_EQ(side.normals[k][2], static_cast<double>(sinf(theta))) << k;
+        EXPECT_EQ(side.normals[2 * k][0], static_cast<double>(cosf(theta))) << k;
+        EXPECT_EQ(side.normals[2 * k][2], static_cast<double>(sinf(theta))) << k;
     }
 }
 
@@ -102,7 +99,7 @@ TEST(Sphere, StacksRunPoleToPoleWithRadialNormals) {
         const Primitive& strip = r.primitives[i];
         EXPECT_EQ(strip.mode, GL_QUAD_STRIP);
         ASSERT_EQ(strip.vertices.size(), 2u * (slices + 1));
-        EXPECT_EQ(strip.normals, strip.vertices) << "normal is the position vector, stack " << i;
+        EXPECT_EQ(strip.normals, strip.vertices) << "each normal is its own vertex, stack " << i;
         for (size_t v = 0; v < strip.vertices.size(); ++v) {
             const Vec3& p = strip.vertices[v];
             EXPECT_NEAR(std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]), rad, 1e-6);

@@ -57,6 +57,7 @@ Replay replay(const std::vector<GlCall>& calls) {
     std::vector<Mat4> stacks[2] = {{identity()}, {identity()}};  // modelview, projection
     int mode = 0;
     Vec3 colour{1, 1, 1};
+    Vec3 normal{0, 0, 1};  // GL's initial normal
     Primitive* open = nullptr;
     auto top = [&]() -> Mat4& { return stacks[mode].back(); };
     for (const GlCall& c : calls) {
@@ -112,11 +113,12 @@ Replay replay(const std::vector<GlCall>& calls) {
             }
             const Vec3 p{a[0], a[1], a.size() > 2 ? a[2] : 0.0};
             open->vertices.push_back(transform(stacks[0].back(), p));
+            open->normals.push_back(normal);  // GL binds the current normal and colour to a vertex
+            open->colour = colour;
             if (c.name == "glVertex2f" && (out.depthTestOn || out.lightingOn))
                 out.overlayFlat = false;
         } else if (c.name == "glNormal3f") {
-            if (open)
-                open->normals.push_back({a[0], a[1], a[2]});
+            normal = {a[0], a[1], a[2]};
         } else if (c.name == "glutSolidCube") {
             out.cubes.push_back(Cube{stacks[0].back(), a[0], colour});
         } else if (c.name == "glRasterPos2i") {

@@ -14,12 +14,13 @@
 using Vec3 = std::array<double, 3>;
 using Mat4 = std::array<double, 16>;  // column-major, as GL keeps it
 
-// One glBegin/glEnd block: vertices in world coordinates, normals as given.
+// One glBegin/glEnd block: vertices in world coordinates, each with the normal (as given) and
+// the colour current when it was emitted.
 struct Primitive {
     int mode;
-    Vec3 colour;
+    Vec3 colour;  // of its vertices, or current at glBegin when it has none
     std::vector<Vec3> vertices;
-    std::vector<Vec3> normals;
+    std::vector<Vec3> normals;  // one per vertex
 };
 
 // One glutSolidCube, with the modelview matrix it was drawn under.
