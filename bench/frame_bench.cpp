@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
+#include "counting_new.h"
 #include "course.h"
 #include "frame.h"
 #include "fresh_game.h"
@@ -21,9 +21,6 @@ static const int kRaceTicks = 600;        // far enough for the stream to have t
 static const int kRepetitions = 20;
 static const double kMinSecondsPerRepetition = 0.05;
 static const int kSinCosPerTreeFrame = 70 * (39 + 161 + 127) + 4 * 57;
-
-// Globals
-static long allocations = 0;  // operator new calls since start, to show a frame allocates nothing
 
 // Static helpers
 
@@ -98,21 +95,5 @@ static void BM_SinCosOfTheTrees(benchmark::State& state) {
 BENCHMARK(BM_SinCosOfTheTrees)->Apply(repeated);
 
 // Public functions
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-// GCC takes the replaced pair for a mismatch once it inlines both into one caller.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 BENCHMARK_MAIN();

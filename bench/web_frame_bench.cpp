@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "counting_new.h"
 #include "course.h"
 #include "fixed_function.h"
 #include "font.h"
@@ -32,8 +32,7 @@ static const int kGlyphRows = 13;
 static const unsigned char kGlyphRow[2] = {0xCF, 0x00};  // XX..XXXX..
 
 // Globals
-static long allocations = 0;  // operator new calls since start, to show a frame allocates nothing
-static long draws = 0;        // gpu::drawTriangles calls since the last reset
+static long draws = 0;  // gpu::drawTriangles calls since the last reset
 static long vertices = 0;
 static long triangles = 0;
 static unsigned char glyphBits[2 * kGlyphRows];
@@ -139,20 +138,5 @@ void glutTimerFunc(unsigned int, void (*)(int), int) {}
 
 // fresh_game.h forgets recorded GL calls; here there is no recorder.
 void fakegl::reset() {}
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 BENCHMARK_MAIN();

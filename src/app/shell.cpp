@@ -1,44 +1,20 @@
-// shell.cpp: the window and its handlers, fixed-function GL state, the two lights, and the
-// perspective on every resize.
+// shell.cpp: fixed-function GL state, the two lights, and the perspective on every resize.
 #include "shell.h"
 
 #include <GL/glu.h>
 #include <GL/glut.h>
 
 #include "course.h"
-#include "frame.h"
-#include "keyboard.h"
 #include "menu.h"
-#include "race.h"
 #include "world.h"
 
 // Constants
-static const int kWindowWidth = 800;
-static const int kWindowHeight = 600;
-static const char* const kWindowTitle = "Velkarovantine";
 static const double kFieldOfViewDeg = 62.0;
 static const double kNearPlane = 0.1;
 static const double kFarPlane = 300.0;
 static const GLfloat kSkyColour[4] = {0.45f, 0.72f, 0.92f, 1.0f};
 
 // Public functions
-
-void openGameWindow(int* argc, char** argv) {
-    glutInit(argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(kWindowWidth, kWindowHeight);
-    glutCreateWindow(kWindowTitle);
-    initGraphics();
-    glutDisplayFunc(display);
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyDown);
-    glutKeyboardUpFunc(keyUp);
-    glutSpecialFunc(specialDown);
-    glutSpecialUpFunc(specialUp);
-    glutMouseFunc(mouseButton);
-    glutPassiveMotionFunc(mouseMove);
-    glutTimerFunc(0, tick, 0);
-}
 
 void initGraphics() {
     glClearColor(kSkyColour[0], kSkyColour[1], kSkyColour[2], kSkyColour[3]);
