@@ -22,8 +22,12 @@ static const int kNormalElements = 3 * 3;
 static const int kQuadVertices = 4;
 static const int kQuadIndices = 6;
 static const int kBitsPerByte = 8;
-static const unsigned kLeftmostBit = 0x80;    // bitmap rows start at a byte's top bit
-static const float kMinAxisLength = 1.0e-4f;  // Mesa ignores rotations about shorter axes
+static const unsigned kLeftmostBit = 0x80;     // bitmap rows start at a byte's top bit
+static const float kMinAxisLength = 1.0e-4f;   // Mesa ignores rotations about shorter axes
+static const unsigned kAllClipPlanes = 0x3Fu;  // left, right, bottom, top, near, far
+// A vertex counts as beyond a clip plane only by more than this share of the largest term of its
+// clip coordinates, far above the rounding by which the graphics card may differ from us.
+static const float kCullMargin = 1.0e-4f;
 
 // glBitmap puts the bitmap's left column at floor(raster x + epsilon - xorig), and so for y.
 static const float kBitmapEpsilon = 1.0e-4f;
@@ -69,9 +73,12 @@ struct WindowPoint {
 struct Primitive {
     bool active;
     GLenum mode;
-    int count;               // vertices given so far
-    uint16_t first;          // batch index of its first vertex (a fan's centre)
-    uint16_t last[3];        // batch indices of the latest three, newest first
+    int count;           // vertices given so far
+    uint16_t first;      // batch index of its first vertex (a fan's centre)
+    uint16_t last[3];    // batch indices of the latest three, newest first
+    size_t firstVertex;  // the batch's sizes when it began, to take it back out
+    size_t firstIndex;
+    unsigned outside;        // clip planes every vertex so far lies beyond (0 once carried over)
     WindowPoint firstPoint;  // lines: the first and the latest vertex
     WindowPoint lastPoint;
 };
@@ -109,6 +116,7 @@ static float rasterColour[4];
 
 // The batch being assembled, and the state it is drawn under.
 static gpu::State batchState;
+static float batchProjectionMax;  // the largest magnitude in batchState.projection
 static bool batchWindowSpace;
 static bool stateDirty;  // some GL state changed since batchState was built
 static gpu::Vertex vertices[kMaxVertices];
@@ -282,6 +290,27 @@ static void prepareBatch(bool windowSpace) {
     batchState = next;
     batchWindowSpace = windowSpace;
     stateDirty = false;
+    batchProjectionMax = 0.0f;
+    for (float element : batchState.projection)
+        batchProjectionMax = std::max(batchProjectionMax, std::fabs(element));
+}
+
+// The clip planes an eye-space position lies clearly beyond under the batch's projection, one bit
+// per plane. A primitive whose vertices all lie beyond one plane lies wholly beyond it (clipping
+// is linear in clip space) and so gives no fragment.
+static unsigned outcode(const float eye[3]) {
+    float clip[4];
+    transform(batchState.projection, eye[0], eye[1], eye[2], 1.0f, clip);
+    const float margin = kCullMargin * batchProjectionMax *
+                         (std::fabs(eye[0]) + std::fabs(eye[1]) + std::fabs(eye[2]) + 1.0f);
+    unsigned code = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (clip[i] + clip[3] < -margin)
+            code |= 1u << (2 * i);
+        if (clip[3] - clip[i] < -margin)
+            code |= 2u << (2 * i);
+    }
+    return code;
 }
 
 static bool hasRoom(size_t newVertices, size_t newIndices) {
@@ -290,6 +319,7 @@ static bool hasRoom(size_t newVertices, size_t newIndices) {
 
 // A full batch flushed in mid-primitive: the vertices the primitive still refers to move over.
 static void carryPrimitiveOver() {
+    primitive.outside = 0;  // part of it is drawn already
     if (primitive.count == 0) {
         flushBatch();
         return;
@@ -378,6 +408,8 @@ static void triangleVertex(float x, float y, float z) {
     gpu::Vertex& out = vertices[vertexCount];
     const float* m = top(modelview);
     placeInEyeSpace(m, x, y, z, out.position);
+    if (primitive.outside != 0)
+        primitive.outside &= outcode(out.position);
     std::memcpy(out.normal, currentEyeNormal(), sizeof out.normal);
     copy4(out.colour, currentColour);
     assemble(static_cast<uint16_t>(vertexCount++));
@@ -782,6 +814,9 @@ void begin(GLenum mode) {
     primitive = Primitive{};
     primitive.active = true;
     primitive.mode = mode;
+    primitive.firstVertex = vertexCount;
+    primitive.firstIndex = indexCount;
+    primitive.outside = kAllClipPlanes;
 }
 
 void end() {
@@ -789,6 +824,10 @@ void end() {
         return;
     if (primitive.mode == GL_LINE_LOOP && primitive.count >= 2)
         lineSegment(primitive.lastPoint, primitive.firstPoint);
+    if (!isLineMode(primitive.mode) && primitive.outside != 0) {
+        vertexCount = primitive.firstVertex;  // wholly outside the view: it would draw nothing
+        indexCount = primitive.firstIndex;
+    }
     primitive.active = false;
 }
 
