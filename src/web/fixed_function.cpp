@@ -23,6 +23,7 @@ static const int kQuadVertices = 4;
 static const int kQuadIndices = 6;
 static const int kBitsPerByte = 8;
 static const unsigned kLeftmostBit = 0x80;     // bitmap rows start at a byte's top bit
+static const float kColourSteps = 255.0f;      // vertex colours are bytes
 static const float kMinAxisLength = 1.0e-4f;   // Mesa ignores rotations about shorter axes
 static const unsigned kAllClipPlanes = 0x3Fu;  // left, right, bottom, top, near, far
 // A vertex counts as beyond a clip plane only by more than this share of the largest term of its
@@ -96,6 +97,7 @@ static float currentNormal[3];
 static float eyeNormal[3];  // currentNormal under the current modelview
 static bool eyeNormalValid;
 static float currentColour[4];
+static uint8_t currentColourBytes[4];  // currentColour as the vertices carry it
 
 static bool depthTest;
 static bool lighting;
@@ -129,6 +131,14 @@ static Primitive primitive;
 
 static void copy4(float* to, const float* from) {
     std::memcpy(to, from, 4 * sizeof(float));
+}
+
+// A colour as a vertex carries it: each component clamped to [0, 1], to the nearest 255th.
+static void colourBytes(const float rgba[4], uint8_t out[4]) {
+    for (int i = 0; i < 4; ++i) {
+        const float c = std::min(std::max(rgba[i], 0.0f), 1.0f);
+        out[i] = static_cast<uint8_t>(c * kColourSteps + 0.5f);
+    }
 }
 
 static void setIdentity(float* m) {
@@ -411,7 +421,7 @@ static void triangleVertex(float x, float y, float z) {
     if (primitive.outside != 0)
         primitive.outside &= outcode(out.position);
     std::memcpy(out.normal, currentEyeNormal(), sizeof out.normal);
-    copy4(out.colour, currentColour);
+    std::memcpy(out.colour, currentColourBytes, sizeof out.colour);
     assemble(static_cast<uint16_t>(vertexCount++));
 }
 
@@ -456,7 +466,7 @@ static void windowQuad(const float xy[4][2], const WindowPoint* const ends[4]) {
         out.position[1] = xy[c][1];
         out.position[2] = ends[c]->z;
         std::memcpy(out.normal, kWindowNormal, sizeof out.normal);
-        copy4(out.colour, ends[c]->colour);
+        colourBytes(ends[c]->colour, out.colour);
     }
     addTriangle(base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 2));
     addTriangle(base, static_cast<uint16_t>(base + 2), static_cast<uint16_t>(base + 3));
@@ -609,6 +619,7 @@ void reset() {
     resetLights();
     std::memcpy(currentNormal, kDefaultNormal, sizeof currentNormal);
     copy4(currentColour, kWhite);
+    colourBytes(currentColour, currentColourBytes);
     depthTest = false;
     lighting = false;
     normalizeNormals = false;
@@ -843,6 +854,7 @@ void colour(float r, float g, float b, float a) {
     currentColour[1] = g;
     currentColour[2] = b;
     currentColour[3] = a;
+    colourBytes(currentColour, currentColourBytes);
 }
 
 void vertex(float x, float y, float z) {
@@ -871,7 +883,7 @@ void drawIndexedTriangles(const float* positions, const float* normals, int coun
         const float* p = positions + offset;
         placeInEyeSpace(m, p[0], p[1], p[2], out.position);
         transformNormal(normals + offset, out.normal);
-        copy4(out.colour, currentColour);
+        std::memcpy(out.colour, currentColourBytes, sizeof out.colour);
     }
     for (int k = 0; k + 2 < orderCount; k += 3) {
         addTriangle(static_cast<uint16_t>(base + order[k]),

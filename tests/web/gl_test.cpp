@@ -154,12 +154,12 @@ TEST_F(WebGl, EachVertexTakesTheCurrentNormalAndColour) {
     glEnd();
     ffFlush();
     const std::vector<gpu::Vertex>& v = recording::draws.at(0).vertices;
-    EXPECT_EQ(v[0].colour[0], 1.0f);
-    EXPECT_EQ(v[1].colour[1], 1.0f);
-    EXPECT_EQ(v[1].colour[3], 1.0f);
+    EXPECT_EQ(v[0].colour[0], 255);
+    EXPECT_EQ(v[1].colour[1], 255);
+    EXPECT_EQ(v[1].colour[3], 255);
     EXPECT_EQ(v[1].normal[1], 1.0f);
     EXPECT_EQ(v[2].normal[0], 1.0f);
-    EXPECT_EQ(v[2].colour[1], 1.0f);
+    EXPECT_EQ(v[2].colour[1], 255);
 }
 
 TEST_F(WebGl, PrimitivesSplitIntoTrianglesAsLlvmpipeDoes) {
@@ -249,9 +249,9 @@ TEST_F(WebGl, PrimitivesWhollyBeyondOneClipPlaneAreDropped) {
     const recording::Draw& d = recording::draws[0];
     ASSERT_EQ(d.vertices.size(), 11u);
     EXPECT_EQ(d.indices.size(), 15u);
-    EXPECT_EQ(d.vertices[0].colour[1], 1.0f);
-    EXPECT_EQ(d.vertices[4].colour[1], 1.0f);  // cyan: the blue and yellow quads are gone
-    EXPECT_EQ(d.vertices[4].colour[2], 1.0f);
+    EXPECT_EQ(d.vertices[0].colour[1], 255);
+    EXPECT_EQ(d.vertices[4].colour[1], 255);  // cyan: the blue and yellow quads are gone
+    EXPECT_EQ(d.vertices[4].colour[2], 255);
     EXPECT_EQ(d.vertices[8].position[0], 40.0f);
     for (uint16_t index : d.indices) EXPECT_LT(index, d.vertices.size());
 }
@@ -296,8 +296,8 @@ TEST_F(WebGl, BitmapsLandOnWholePixelsFromTheRasterPosition) {
                                                     {11, 21}, {13, 20}, {15, 20}, {13, 21},
                                                     {14, 21}, {15, 21}};
     EXPECT_EQ(recording::rectanglePixels(d), expected);
-    EXPECT_EQ(d.vertices[0].colour[0], 1.0f);
-    EXPECT_EQ(d.vertices[0].colour[1], 0.0f);
+    EXPECT_EQ(d.vertices[0].colour[0], 255);
+    EXPECT_EQ(d.vertices[0].colour[1], 0);
     float window[3];
     EXPECT_FALSE(ff::rasterPosition(window));
     glRasterPos2i(800, 600);  // the window's far corner is still inside

@@ -251,7 +251,7 @@ static void pointAttributes(size_t firstVertex) {
         kNormalSlot, 3, GL_FLOAT, GL_FALSE, stride,
         reinterpret_cast<const void*>(base + offsetof(gpu::Vertex, normal)));
     emscripten_glVertexAttribPointer(
-        kColourSlot, 4, GL_FLOAT, GL_FALSE, stride,
+        kColourSlot, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
         reinterpret_cast<const void*>(base + offsetof(gpu::Vertex, colour)));
 }
 
