@@ -137,6 +137,7 @@ static void copy4(float* to, const float* from) {
 static void colourBytes(const float rgba[4], uint8_t out[4]) {
     for (int i = 0; i < 4; ++i) {
         const float c = std::min(std::max(rgba[i], 0.0f), 1.0f);
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings): c is in [0, 1]; lround costs a call
         out[i] = static_cast<uint8_t>(c * kColourSteps + 0.5f);
     }
 }
