@@ -65,9 +65,9 @@ struct MatrixStack {
 
 // A vertex carried all the way to window pixels, for lines.
 struct WindowPoint {
-    float x, y, z;  // window pixels, NDC depth
-    bool visible;   // in front of the eye
-    float colour[4];
+    float x, y, z;      // window pixels, NDC depth
+    bool visible;       // in front of the eye
+    uint8_t colour[4];  // as vertices carry it
 };
 
 // The primitive between glBegin and glEnd.
@@ -452,7 +452,7 @@ static WindowPoint windowPoint(float x, float y, float z) {
     p.x = window[0];
     p.y = window[1];
     p.z = window[2];
-    copy4(p.colour, currentColour);
+    std::memcpy(p.colour, currentColourBytes, sizeof p.colour);
     return p;
 }
 
@@ -467,7 +467,7 @@ static void windowQuad(const float xy[4][2], const WindowPoint* const ends[4]) {
         out.position[1] = xy[c][1];
         out.position[2] = ends[c]->z;
         std::memcpy(out.normal, kWindowNormal, sizeof out.normal);
-        colourBytes(ends[c]->colour, out.colour);
+        std::memcpy(out.colour, ends[c]->colour, sizeof out.colour);
     }
     addTriangle(base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 2));
     addTriangle(base, static_cast<uint16_t>(base + 2), static_cast<uint16_t>(base + 3));
@@ -921,7 +921,7 @@ void bitmap(int width, int height, float xorig, float yorig, float xmove, float 
         prepareBatch(true);
         WindowPoint ink{};
         ink.z = rasterWindow[2];
-        copy4(ink.colour, rasterColour);
+        colourBytes(rasterColour, ink.colour);
         const int left = static_cast<int>(std::floor(rasterWindow[0] + kBitmapEpsilon - xorig));
         const int bottom = static_cast<int>(std::floor(rasterWindow[1] + kBitmapEpsilon - yorig));
         const size_t rowBytes = static_cast<size_t>(width + kBitsPerByte - 1) / kBitsPerByte;
