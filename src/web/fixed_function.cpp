@@ -22,8 +22,13 @@ static const int kNormalElements = 3 * 3;
 static const int kQuadVertices = 4;
 static const int kQuadIndices = 6;
 static const int kBitsPerByte = 8;
-static const unsigned kLeftmostBit = 0x80;    // bitmap rows start at a byte's top bit
-static const float kMinAxisLength = 1.0e-4f;  // Mesa ignores rotations about shorter axes
+static const unsigned kLeftmostBit = 0x80;     // bitmap rows start at a byte's top bit
+static const float kColourSteps = 255.0f;      // vertex colours are bytes
+static const float kMinAxisLength = 1.0e-4f;   // Mesa ignores rotations about shorter axes
+static const unsigned kAllClipPlanes = 0x3Fu;  // left, right, bottom, top, near, far
+// A vertex counts as beyond a clip plane only by more than this share of the largest term of its
+// clip coordinates, far above the rounding by which the graphics card may differ from us.
+static const float kCullMargin = 1.0e-4f;
 
 // glBitmap puts the bitmap's left column at floor(raster x + epsilon - xorig), and so for y.
 static const float kBitmapEpsilon = 1.0e-4f;
@@ -60,18 +65,21 @@ struct MatrixStack {
 
 // A vertex carried all the way to window pixels, for lines.
 struct WindowPoint {
-    float x, y, z;  // window pixels, NDC depth
-    bool visible;   // in front of the eye
-    float colour[4];
+    float x, y, z;      // window pixels, NDC depth
+    bool visible;       // in front of the eye
+    uint8_t colour[4];  // as vertices carry it
 };
 
 // The primitive between glBegin and glEnd.
 struct Primitive {
     bool active;
     GLenum mode;
-    int count;               // vertices given so far
-    uint16_t first;          // batch index of its first vertex (a fan's centre)
-    uint16_t last[3];        // batch indices of the latest three, newest first
+    int count;           // vertices given so far
+    uint16_t first;      // batch index of its first vertex (a fan's centre)
+    uint16_t last[3];    // batch indices of the latest three, newest first
+    size_t firstVertex;  // the batch's sizes when it began, to take it back out
+    size_t firstIndex;
+    unsigned outside;        // clip planes every vertex so far lies beyond (0 once carried over)
     WindowPoint firstPoint;  // lines: the first and the latest vertex
     WindowPoint lastPoint;
 };
@@ -89,6 +97,7 @@ static float currentNormal[3];
 static float eyeNormal[3];  // currentNormal under the current modelview
 static bool eyeNormalValid;
 static float currentColour[4];
+static uint8_t currentColourBytes[4];  // currentColour as the vertices carry it
 
 static bool depthTest;
 static bool lighting;
@@ -109,6 +118,7 @@ static float rasterColour[4];
 
 // The batch being assembled, and the state it is drawn under.
 static gpu::State batchState;
+static float batchProjectionMax;  // the largest magnitude in batchState.projection
 static bool batchWindowSpace;
 static bool stateDirty;  // some GL state changed since batchState was built
 static gpu::Vertex vertices[kMaxVertices];
@@ -121,6 +131,15 @@ static Primitive primitive;
 
 static void copy4(float* to, const float* from) {
     std::memcpy(to, from, 4 * sizeof(float));
+}
+
+// A colour as a vertex carries it: each component clamped to [0, 1], to the nearest 255th.
+static void colourBytes(const float rgba[4], uint8_t out[4]) {
+    for (int i = 0; i < 4; ++i) {
+        const float c = std::min(std::max(rgba[i], 0.0f), 1.0f);
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings): c is in [0, 1]; lround costs a call
+        out[i] = static_cast<uint8_t>(c * kColourSteps + 0.5f);
+    }
 }
 
 static void setIdentity(float* m) {
@@ -282,6 +301,27 @@ static void prepareBatch(bool windowSpace) {
     batchState = next;
     batchWindowSpace = windowSpace;
     stateDirty = false;
+    batchProjectionMax = 0.0f;
+    for (float element : batchState.projection)
+        batchProjectionMax = std::max(batchProjectionMax, std::fabs(element));
+}
+
+// The clip planes an eye-space position lies clearly beyond under the batch's projection, one bit
+// per plane. A primitive whose vertices all lie beyond one plane lies wholly beyond it (clipping
+// is linear in clip space) and so gives no fragment.
+static unsigned outcode(const float eye[3]) {
+    float clip[4];
+    transform(batchState.projection, eye[0], eye[1], eye[2], 1.0f, clip);
+    const float margin = kCullMargin * batchProjectionMax *
+                         (std::fabs(eye[0]) + std::fabs(eye[1]) + std::fabs(eye[2]) + 1.0f);
+    unsigned code = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (clip[i] + clip[3] < -margin)
+            code |= 1u << (2 * i);
+        if (clip[3] - clip[i] < -margin)
+            code |= 2u << (2 * i);
+    }
+    return code;
 }
 
 static bool hasRoom(size_t newVertices, size_t newIndices) {
@@ -290,6 +330,7 @@ static bool hasRoom(size_t newVertices, size_t newIndices) {
 
 // A full batch flushed in mid-primitive: the vertices the primitive still refers to move over.
 static void carryPrimitiveOver() {
+    primitive.outside = 0;  // part of it is drawn already
     if (primitive.count == 0) {
         flushBatch();
         return;
@@ -378,8 +419,10 @@ static void triangleVertex(float x, float y, float z) {
     gpu::Vertex& out = vertices[vertexCount];
     const float* m = top(modelview);
     placeInEyeSpace(m, x, y, z, out.position);
+    if (primitive.outside != 0)
+        primitive.outside &= outcode(out.position);
     std::memcpy(out.normal, currentEyeNormal(), sizeof out.normal);
-    copy4(out.colour, currentColour);
+    std::memcpy(out.colour, currentColourBytes, sizeof out.colour);
     assemble(static_cast<uint16_t>(vertexCount++));
 }
 
@@ -409,7 +452,7 @@ static WindowPoint windowPoint(float x, float y, float z) {
     p.x = window[0];
     p.y = window[1];
     p.z = window[2];
-    copy4(p.colour, currentColour);
+    std::memcpy(p.colour, currentColourBytes, sizeof p.colour);
     return p;
 }
 
@@ -424,7 +467,7 @@ static void windowQuad(const float xy[4][2], const WindowPoint* const ends[4]) {
         out.position[1] = xy[c][1];
         out.position[2] = ends[c]->z;
         std::memcpy(out.normal, kWindowNormal, sizeof out.normal);
-        copy4(out.colour, ends[c]->colour);
+        std::memcpy(out.colour, ends[c]->colour, sizeof out.colour);
     }
     addTriangle(base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 2));
     addTriangle(base, static_cast<uint16_t>(base + 2), static_cast<uint16_t>(base + 3));
@@ -577,6 +620,7 @@ void reset() {
     resetLights();
     std::memcpy(currentNormal, kDefaultNormal, sizeof currentNormal);
     copy4(currentColour, kWhite);
+    colourBytes(currentColour, currentColourBytes);
     depthTest = false;
     lighting = false;
     normalizeNormals = false;
@@ -782,6 +826,9 @@ void begin(GLenum mode) {
     primitive = Primitive{};
     primitive.active = true;
     primitive.mode = mode;
+    primitive.firstVertex = vertexCount;
+    primitive.firstIndex = indexCount;
+    primitive.outside = kAllClipPlanes;
 }
 
 void end() {
@@ -789,6 +836,10 @@ void end() {
         return;
     if (primitive.mode == GL_LINE_LOOP && primitive.count >= 2)
         lineSegment(primitive.lastPoint, primitive.firstPoint);
+    if (!isLineMode(primitive.mode) && primitive.outside != 0) {
+        vertexCount = primitive.firstVertex;  // wholly outside the view: it would draw nothing
+        indexCount = primitive.firstIndex;
+    }
     primitive.active = false;
 }
 
@@ -804,6 +855,7 @@ void colour(float r, float g, float b, float a) {
     currentColour[1] = g;
     currentColour[2] = b;
     currentColour[3] = a;
+    colourBytes(currentColour, currentColourBytes);
 }
 
 void vertex(float x, float y, float z) {
@@ -832,7 +884,7 @@ void drawIndexedTriangles(const float* positions, const float* normals, int coun
         const float* p = positions + offset;
         placeInEyeSpace(m, p[0], p[1], p[2], out.position);
         transformNormal(normals + offset, out.normal);
-        copy4(out.colour, currentColour);
+        std::memcpy(out.colour, currentColourBytes, sizeof out.colour);
     }
     for (int k = 0; k + 2 < orderCount; k += 3) {
         addTriangle(static_cast<uint16_t>(base + order[k]),
@@ -869,7 +921,7 @@ void bitmap(int width, int height, float xorig, float yorig, float xmove, float 
         prepareBatch(true);
         WindowPoint ink{};
         ink.z = rasterWindow[2];
-        copy4(ink.colour, rasterColour);
+        colourBytes(rasterColour, ink.colour);
         const int left = static_cast<int>(std::floor(rasterWindow[0] + kBitmapEpsilon - xorig));
         const int bottom = static_cast<int>(std::floor(rasterWindow[1] + kBitmapEpsilon - yorig));
         const size_t rowBytes = static_cast<size_t>(width + kBitsPerByte - 1) / kBitsPerByte;

@@ -15,7 +15,7 @@ constexpr int kLights = 2;
 struct Vertex {
     float position[3];  // eye space; for window-space batches, window pixels x, y and NDC z
     float normal[3];    // eye space, not normalised (the shader does that when normalize is on)
-    float colour[4];    // the current colour when the vertex was given
+    uint8_t colour[4];  // the current colour when the vertex was given, in 255ths of [0, 1]
 };
 
 // One light, with its position already carried into eye space as GL does when it is set.

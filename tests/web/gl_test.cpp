@@ -154,12 +154,12 @@ TEST_F(WebGl, EachVertexTakesTheCurrentNormalAndColour) {
     glEnd();
     ffFlush();
     const std::vector<gpu::Vertex>& v = recording::draws.at(0).vertices;
-    EXPECT_EQ(v[0].colour[0], 1.0f);
-    EXPECT_EQ(v[1].colour[1], 1.0f);
-    EXPECT_EQ(v[1].colour[3], 1.0f);
+    EXPECT_EQ(v[0].colour[0], 255);
+    EXPECT_EQ(v[1].colour[1], 255);
+    EXPECT_EQ(v[1].colour[3], 255);
     EXPECT_EQ(v[1].normal[1], 1.0f);
     EXPECT_EQ(v[2].normal[0], 1.0f);
-    EXPECT_EQ(v[2].colour[1], 1.0f);
+    EXPECT_EQ(v[2].colour[1], 255);
 }
 
 TEST_F(WebGl, PrimitivesSplitIntoTrianglesAsLlvmpipeDoes) {
@@ -180,7 +180,7 @@ TEST_F(WebGl, GeometryBatchesUntilTheStateChanges) {
     glEnable(GL_LIGHTING);
     for (int i = 0; i < 50; ++i) {
         glPushMatrix();
-        glTranslatef(static_cast<float>(i), 0.0f, 0.0f);
+        glTranslatef(0.01f * static_cast<float>(i), 0.0f, 0.0f);  // each reaches into the view
         quad(0.0f, 0.0f, 1.0f, 1.0f);
         glPopMatrix();
     }
@@ -218,6 +218,42 @@ TEST_F(WebGl, GeometryBatchesUntilTheStateChanges) {
     for (size_t k = 0; k < fanEnd.indices.size(); k += 3) {
         ASSERT_EQ(fanEnd.vertices[fanEnd.indices[k]].position[1], -1.0f);
     }
+}
+
+TEST_F(WebGl, PrimitivesWhollyBeyondOneClipPlaneAreDropped) {
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(60.0, 4.0 / 3.0, 1.0, 300.0);
+    glMatrixMode(GL_MODELVIEW);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    quad(-1.0f, -1.0f, 1.0f, 1.0f);  // at z = 0, in front of the near plane: dropped
+    glTranslatef(0.0f, 0.0f, -10.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    quad(-1.0f, -1.0f, 1.0f, 1.0f);  // in view: kept
+    glColor3f(0.0f, 0.0f, 1.0f);
+    quad(20.0f, -1.0f, 40.0f, 1.0f);  // right of the view: dropped
+    glColor3f(1.0f, 1.0f, 0.0f);
+    quad(-40.0f, -40.0f, 40.0f, -20.0f);  // below, reaching past the sides too: dropped
+    glColor3f(0.0f, 1.0f, 1.0f);
+    quad(-40.0f, -1.0f, 40.0f, 1.0f);  // left and right of the view, straddling it: kept
+    glBegin(GL_TRIANGLES);  // beyond the right, the left, and behind the eye: no plane has all
+    {                       // three beyond it, so kept
+        glVertex3f(40.0f, 0.0f, 0.0f);
+        glVertex3f(-40.0f, 0.0f, 0.0f);
+        glVertex3f(0.0f, 0.0f, 20.0f);
+    }
+    glEnd();
+    glTranslatef(0.0f, 0.0f, -300.0f);
+    quad(-1.0f, -1.0f, 1.0f, 1.0f);  // beyond the far plane: dropped
+    ffFlush();
+    ASSERT_EQ(recording::draws.size(), 1u);
+    const recording::Draw& d = recording::draws[0];
+    ASSERT_EQ(d.vertices.size(), 11u);
+    EXPECT_EQ(d.indices.size(), 15u);
+    EXPECT_EQ(d.vertices[0].colour[1], 255);
+    EXPECT_EQ(d.vertices[4].colour[1], 255);  // cyan: the blue and yellow quads are gone
+    EXPECT_EQ(d.vertices[4].colour[2], 255);
+    EXPECT_EQ(d.vertices[8].position[0], 40.0f);
+    for (uint16_t index : d.indices) EXPECT_LT(index, d.vertices.size());
 }
 
 TEST_F(WebGl, WideLinesCoverTheDesktopsPixels) {
@@ -260,8 +296,8 @@ TEST_F(WebGl, BitmapsLandOnWholePixelsFromTheRasterPosition) {
                                                     {11, 21}, {13, 20}, {15, 20}, {13, 21},
                                                     {14, 21}, {15, 21}};
     EXPECT_EQ(recording::rectanglePixels(d), expected);
-    EXPECT_EQ(d.vertices[0].colour[0], 1.0f);
-    EXPECT_EQ(d.vertices[0].colour[1], 0.0f);
+    EXPECT_EQ(d.vertices[0].colour[0], 255);
+    EXPECT_EQ(d.vertices[0].colour[1], 0);
     float window[3];
     EXPECT_FALSE(ff::rasterPosition(window));
     glRasterPos2i(800, 600);  // the window's far corner is still inside

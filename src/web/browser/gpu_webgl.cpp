@@ -44,7 +44,11 @@ static const GLsizeiptr kFirstIndexBytes = 3 * 1024 * sizeof(uint16_t);
 // times the material ambient, N.L times its diffuse times the material diffuse, and a specular
 // term with the infinite viewer's half vector. Attenuation and spot cone keep GL's defaults. A
 // light's specular term is skipped when its product with the material's is zero, where it adds
-// exactly nothing; the two lights are written out so every uniform index is a constant.
+// exactly nothing; the two lights are written out so every uniform index is a constant. Without
+// SPECULAR the specular term is left out altogether: batches where no light has one are drawn by
+// that leaner program, as the graphics card may evaluate a branch it does not take.
+static const char* const kSpecularOn = "#define SPECULAR 1\n";
+static const char* const kSpecularOff = "#define SPECULAR 0\n";
 static const char* const kVertexShader = R"(
 attribute vec3 aPosition;
 attribute vec3 aNormal;
@@ -61,12 +65,14 @@ vec3 lightShare(vec4 switches, vec4 position, vec4 lightAmbient, vec4 lightDiffu
     vec3 l = normalize(position.w != 0.0 ? position.xyz / position.w - aPosition : position.xyz);
     float nDotL = max(dot(n, l), 0.0);
     vec3 share = lightAmbient.rgb * ambient + nDotL * lightDiffuse.rgb * diffuse;
+#if SPECULAR
     if (switches.y > 0.5 && nDotL > 0.0) {
         float shininess = uParams[4].w;
         float nDotH = max(dot(n, normalize(l + vec3(0.0, 0.0, 1.0))), 0.0);
         float power = shininess == 0.0 ? 1.0 : (nDotH > 0.0 ? pow(nDotH, shininess) : 0.0);
         share += power * lightSpecular.rgb * uParams[8].rgb;
     }
+#endif
     return share;
 }
 
@@ -123,11 +129,14 @@ static const GLint kExactDepthPrecision = 23;
 
 // Types
 
+// The two lighting programs: without and with the specular term.
+enum ProgramKind { kLean = 0, kSpecular = 1, kProgramKinds = 2 };
+
 // The GL objects of the context; ready is false until they exist in the current context.
 struct Resources {
     bool ready;
-    GLuint program;
-    GLint paramsLocation;
+    GLuint programs[kProgramKinds];
+    GLint paramsLocations[kProgramKinds];
     GLuint vertexBuffer;
     GLuint indexBuffer;
     GLsizeiptr vertexCapacity;
@@ -138,16 +147,20 @@ struct Resources {
 // and indices start in the frame's arrays.
 struct QueuedDraw {
     float params[kParamFloats];
+    ProgramKind program;
     bool depthTest;
     size_t firstVertex;
     size_t firstIndex;
     size_t indexCount;
 };
 
-// What the context last received, so unchanged state is not sent again.
+// What the context last received, so unchanged state is not sent again; each program keeps its
+// own uniforms.
 struct Applied {
-    bool paramsValid;
-    float params[kParamFloats];
+    bool programKnown;
+    ProgramKind program;
+    bool paramsValid[kProgramKinds];
+    float params[kProgramKinds][kParamFloats];
     bool depthKnown;
     bool depthTest;
 };
@@ -172,10 +185,11 @@ static void reportFailure(const char* what, const char* log) {
     failureReported = true;
 }
 
-// Compiles one shader stage; 0 when it does not compile.
-static GLuint compileShader(GLenum type, const char* source) {
+// Compiles one shader stage from a prelude and its source; 0 when it does not compile.
+static GLuint compileShader(GLenum type, const char* prelude, const char* source) {
     const GLuint shader = emscripten_glCreateShader(type);
-    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    const char* const parts[2] = {prelude, source};
+    emscripten_glShaderSource(shader, 2, parts, nullptr);
     emscripten_glCompileShader(shader);
     GLint compiled = GL_FALSE;
     emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -200,11 +214,12 @@ static bool exactDepthAvailable() {
     return precision >= kExactDepthPrecision;
 }
 
-// Links the lighting program with the attribute slots fixed; 0 on failure.
-static GLuint linkProgram() {
-    const GLuint vertex = compileShader(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = compileShader(
-        GL_FRAGMENT_SHADER, exactDepthAvailable() ? kExactDepthFragmentShader : kFragmentShader);
+// Links a lighting program with the attribute slots fixed; 0 on failure.
+static GLuint linkProgram(ProgramKind kind, bool exactDepth) {
+    const GLuint vertex = compileShader(
+        GL_VERTEX_SHADER, kind == kSpecular ? kSpecularOn : kSpecularOff, kVertexShader);
+    const GLuint fragment = compileShader(GL_FRAGMENT_SHADER, "",
+                                          exactDepth ? kExactDepthFragmentShader : kFragmentShader);
     if (vertex == 0 || fragment == 0) {
         emscripten_glDeleteShader(vertex);
         emscripten_glDeleteShader(fragment);
@@ -251,7 +266,7 @@ static void pointAttributes(size_t firstVertex) {
         kNormalSlot, 3, GL_FLOAT, GL_FALSE, stride,
         reinterpret_cast<const void*>(base + offsetof(gpu::Vertex, normal)));
     emscripten_glVertexAttribPointer(
-        kColourSlot, 4, GL_FLOAT, GL_FALSE, stride,
+        kColourSlot, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
         reinterpret_cast<const void*>(base + offsetof(gpu::Vertex, colour)));
 }
 
@@ -262,12 +277,16 @@ static bool ensureReady() {
         return true;
     if (emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()))
         return false;
-    const GLuint program = linkProgram();
-    if (program == 0)
-        return false;
-    resources.program = program;
-    resources.paramsLocation = emscripten_glGetUniformLocation(program, "uParams");
-    emscripten_glUseProgram(program);
+    const bool exactDepth = exactDepthAvailable();
+    for (int kind = 0; kind < kProgramKinds; ++kind) {
+        const GLuint program = linkProgram(static_cast<ProgramKind>(kind), exactDepth);
+        if (program == 0) {
+            for (int k = 0; k < kind; ++k) emscripten_glDeleteProgram(resources.programs[k]);
+            return false;
+        }
+        resources.programs[kind] = program;
+        resources.paramsLocations[kind] = emscripten_glGetUniformLocation(program, "uParams");
+    }
     resources.vertexBuffer = createBuffer(GL_ARRAY_BUFFER, kFirstVertexBytes);
     resources.vertexCapacity = kFirstVertexBytes;
     resources.indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, kFirstIndexBytes);
@@ -327,12 +346,19 @@ static void packState(const gpu::State& state, float* params) {
     }
 }
 
-// Sends the batch's state where the context does not hold it yet.
+// Sends the batch's program and state where the context does not hold them yet.
 static void applyState(const QueuedDraw& draw) {
-    if (!applied.paramsValid || std::memcmp(draw.params, applied.params, sizeof draw.params) != 0) {
-        emscripten_glUniform4fv(resources.paramsLocation, kParamVecs, draw.params);
-        std::memcpy(applied.params, draw.params, sizeof draw.params);
-        applied.paramsValid = true;
+    const ProgramKind kind = draw.program;
+    if (!applied.programKnown || applied.program != kind) {
+        emscripten_glUseProgram(resources.programs[kind]);
+        applied.program = kind;
+        applied.programKnown = true;
+    }
+    if (!applied.paramsValid[kind] ||
+        std::memcmp(draw.params, applied.params[kind], sizeof draw.params) != 0) {
+        emscripten_glUniform4fv(resources.paramsLocations[kind], kParamVecs, draw.params);
+        std::memcpy(applied.params[kind], draw.params, sizeof draw.params);
+        applied.paramsValid[kind] = true;
     }
     if (!applied.depthKnown || applied.depthTest != draw.depthTest) {
         if (draw.depthTest)
@@ -417,6 +443,11 @@ void drawTriangles(const State& state, const Vertex* vertices, size_t vertexCoun
         return;
     QueuedDraw draw;
     packState(state, draw.params);
+    draw.program = kLean;
+    for (int i = 0; i < gpu::kLights; ++i) {
+        if (draw.params[4 * (kLightVec + kVecsPerLight * i) + 1] != 0.0f)
+            draw.program = kSpecular;  // this light's specular switch
+    }
     draw.depthTest = state.depthTest;
     draw.firstVertex = queuedVertices.size();
     draw.firstIndex = queuedIndices.size();
