@@ -8,45 +8,18 @@
 #include "counting_new.h"
 #include "course.h"
 #include "frame.h"
+#include "frame_setup.h"
 #include "fresh_game.h"
 #include "menu.h"
 #include "race.h"
 #include "world.h"
 
 // Constants
-static const float kBetweenLanes = 1.0f;  // no obstacle reaches a car centred here
-static const int kRaceTicks = 600;        // far enough for the stream to have turned over
 // Sines and cosines every frame evaluates for its 70 trees (a 12-slice trunk, 39; a 14 x 10 ball,
 // 161; a 12 x 9 ball, 127) and the car's four 18-slice wheels (57 each); obstacles add a few more.
-static const int kRepetitions = 20;
-static const double kMinSecondsPerRepetition = 0.05;
 static const int kSinCosPerTreeFrame = 70 * (39 + 161 + 127) + 4 * 57;
 
 // Static helpers
-
-// The fastest repetition: on a busy machine the others mostly measure the neighbours.
-static double fastest(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
-
-// Short repetitions, reported as mean, median, spread and the fastest.
-static void repeated(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)
-        ->MinTime(kMinSecondsPerRepetition)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly(true)
-        ->ComputeStatistics("min", fastest);
-}
-
-// A race under way, with 18 obstacles on the road and the car cruising between two lanes.
-static void midRace(GameState shown) {
-    startRaceIn(Playing);
-    for (int i = 0; i < kRaceTicks; ++i) {
-        car.x = kBetweenLanes;
-        advanceRace();
-    }
-    gameState = shown;
-}
 
 static void measureFrames(benchmark::State& state) {
     const long before = allocations;

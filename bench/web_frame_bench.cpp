@@ -13,6 +13,7 @@
 #include "fixed_function.h"
 #include "font.h"
 #include "frame.h"
+#include "frame_setup.h"
 #include "fresh_game.h"
 #include "gpu.h"
 #include "race.h"
@@ -20,10 +21,6 @@
 #include "world.h"
 
 // Constants
-static const float kBetweenLanes = 1.0f;  // no obstacle reaches a car centred here
-static const int kRaceTicks = 600;        // far enough for the stream to have turned over
-static const int kRepetitions = 20;
-static const double kMinSecondsPerRepetition = 0.05;
 static const int kWidth = 800;
 static const int kHeight = 600;
 
@@ -40,32 +37,11 @@ static font::Glyph glyph = {10, kGlyphRows, 0.0f, 0.0f, 12.0f, glyphBits};
 
 // Static helpers
 
-static double fastest(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
-
-static void repeated(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMicrosecond)
-        ->MinTime(kMinSecondsPerRepetition)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly(true)
-        ->ComputeStatistics("min", fastest);
-}
-
 // The game's GL set-up at 800 x 600, as main and the first reshape leave it.
 static void setUpGl() {
     ff::reset();
     initGraphics();
     reshape(kWidth, kHeight);
-}
-
-static void midRace(GameState shown) {
-    startRaceIn(Playing);
-    for (int i = 0; i < kRaceTicks; ++i) {
-        car.x = kBetweenLanes;
-        advanceRace();
-    }
-    gameState = shown;
 }
 
 static void measureFrames(benchmark::State& state) {
