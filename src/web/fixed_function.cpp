@@ -511,32 +511,24 @@ static void tileBinned(float left, float upper, int* x0, int* y1) {
         --*y1;
 }
 
-// A horizontal segment at a.y: columns along, rows across.
-static void horizontalSegment(const WindowPoint& a, const WindowPoint& b, float half) {
-    const WindowPoint& left = (a.x <= b.x) ? a : b;
-    const WindowPoint& right = (a.x <= b.x) ? b : a;
+// A horizontal (alongX) or vertical segment: the pixels from one end to the other whose sample
+// points lie within `half` of the line across it.
+static void axisSegment(const WindowPoint& a, const WindowPoint& b, float half, bool alongX) {
+    const bool aFirst = alongX ? a.x <= b.x : a.y <= b.y;
+    const WindowPoint& low = aFirst ? a : b;
+    const WindowPoint& high = aFirst ? b : a;
+    const float left = alongX ? low.x : a.x - half;
+    const float right = alongX ? high.x : a.x + half;
+    const float bottom = alongX ? a.y - half : low.y;
+    const float top = alongX ? a.y + half : high.y;
     int x0 = 0;
     int x1 = 0;
     int y0 = 0;
     int y1 = 0;
-    coveredRange(left.x, right.x, kLineSampleX, &x0, &x1);
-    coveredRange(a.y - half, a.y + half, kLineSampleY, &y0, &y1);
-    tileBinned(left.x, a.y + half, &x0, &y1);
-    pixelRect(x0, y0, x1 + 1, y1 + 1, left, right, true);
-}
-
-// A vertical segment at a.x: rows along, columns across.
-static void verticalSegment(const WindowPoint& a, const WindowPoint& b, float half) {
-    const WindowPoint& low = (a.y <= b.y) ? a : b;
-    const WindowPoint& high = (a.y <= b.y) ? b : a;
-    int x0 = 0;
-    int x1 = 0;
-    int y0 = 0;
-    int y1 = 0;
-    coveredRange(a.x - half, a.x + half, kLineSampleX, &x0, &x1);
-    coveredRange(low.y, high.y, kLineSampleY, &y0, &y1);
-    tileBinned(a.x - half, high.y, &x0, &y1);
-    pixelRect(x0, y0, x1 + 1, y1 + 1, low, high, false);
+    coveredRange(left, right, kLineSampleX, &x0, &x1);
+    coveredRange(bottom, top, kLineSampleY, &y0, &y1);
+    tileBinned(left, top, &x0, &y1);
+    pixelRect(x0, y0, x1 + 1, y1 + 1, low, high, alongX);
 }
 
 // A slanted segment: its rectangle, moved so that pixel centres stand for the sample points.
@@ -559,10 +551,8 @@ static void lineSegment(const WindowPoint& a, const WindowPoint& b) {
     if (!a.visible || !b.visible)
         return;  // lines reaching behind the eye are not drawn (the game draws none)
     const float half = lineWidth * 0.5f;
-    if (a.y == b.y) {
-        horizontalSegment(a, b, half);
-    } else if (a.x == b.x) {
-        verticalSegment(a, b, half);
+    if (a.y == b.y || a.x == b.x) {
+        axisSegment(a, b, half, a.y == b.y);
     } else {
         slantedSegment(a, b, half);
     }
