@@ -520,14 +520,14 @@ static void axisSegment(const WindowPoint& a, const WindowPoint& b, float half, 
     const float left = alongX ? low.x : a.x - half;
     const float right = alongX ? high.x : a.x + half;
     const float bottom = alongX ? a.y - half : low.y;
-    const float top = alongX ? a.y + half : high.y;
+    const float upper = alongX ? a.y + half : high.y;
     int x0 = 0;
     int x1 = 0;
     int y0 = 0;
     int y1 = 0;
     coveredRange(left, right, kLineSampleX, &x0, &x1);
-    coveredRange(bottom, top, kLineSampleY, &y0, &y1);
-    tileBinned(left, top, &x0, &y1);
+    coveredRange(bottom, upper, kLineSampleY, &y0, &y1);
+    tileBinned(left, upper, &x0, &y1);
     pixelRect(x0, y0, x1 + 1, y1 + 1, low, high, alongX);
 }
 
