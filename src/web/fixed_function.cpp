@@ -47,7 +47,6 @@ static const float kLineSampleY = 57.0f / 64.0f;
 static const int kTileSize = 64;
 static const float kTileSlack = 1.0f / 128.0f;
 
-static const float kDefaultGlobalAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 static const float kDefaultMaterialAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 static const float kDefaultMaterialDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 static const float kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -247,12 +246,8 @@ static void buildState(gpu::State& s, bool windowSpace) {
     s.lighting = lighting && !windowSpace;
     s.normalize = normalizeNormals;
     s.colourMaterial = colourMaterial && colourMaterialMode == GL_AMBIENT_AND_DIFFUSE;
-    copy4(s.globalAmbient, kDefaultGlobalAmbient);
     copy4(s.materialAmbient, materialAmbient);
     copy4(s.materialDiffuse, materialDiffuse);
-    copy4(s.materialSpecular, kBlack);
-    copy4(s.materialEmission, kBlack);
-    s.shininess = 0.0f;
     for (int i = 0; i < gpu::kLights; ++i) s.lights[i] = lights[i];
 }
 
@@ -280,7 +275,7 @@ static bool sameState(const gpu::State& a, const gpu::State& b) {
                 same4(a.materialAmbient, b.materialAmbient) &&
                 same4(a.materialDiffuse, b.materialDiffuse);
     for (int i = 0; same && i < gpu::kLights; ++i) same = sameLight(a.lights[i], b.lights[i]);
-    return same;  // the other fields are constants
+    return same;
 }
 
 static void flushBatch() {
