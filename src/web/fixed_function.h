@@ -53,7 +53,8 @@ void colour(float r, float g, float b, float a);
 void vertex(float x, float y, float z);
 
 // Triangles from arrays, as glDrawElements with vertex and normal arrays: the current colour
-// applies, the current normal stays as it was.
+// applies, the current normal stays as it was. A call with an index of `count` or more draws
+// nothing, as WebGL refuses such a draw.
 void drawIndexedTriangles(const float* positions, const float* normals, int count,
                           const unsigned char* order, int orderCount);
 

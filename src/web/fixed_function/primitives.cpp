@@ -178,6 +178,11 @@ static void lineVertex(float x, float y, float z) {
     primitive.count = k + 1;
 }
 
+// Whether every one of the orderCount indices names one of the count vertices.
+static bool indicesBelow(const unsigned char* order, int orderCount, int count) {
+    return std::all_of(order, order + orderCount, [count](unsigned char i) { return i < count; });
+}
+
 // Public functions
 
 void ff::resetPrimitive() {
@@ -219,7 +224,8 @@ void ff::vertex(float x, float y, float z) {
 void ff::drawIndexedTriangles(const float* positions, const float* normals, int count,
                               const unsigned char* order, int orderCount) {
     if (primitive.active || count <= 0 || orderCount < 3 ||
-        static_cast<size_t>(count) > kMaxVertices || static_cast<size_t>(orderCount) > kMaxIndices)
+        static_cast<size_t>(count) > kMaxVertices ||
+        static_cast<size_t>(orderCount) > kMaxIndices || !indicesBelow(order, orderCount, count))
         return;
     prepareBatch(false);
     if (!hasRoom(static_cast<size_t>(count), static_cast<size_t>(orderCount)))
