@@ -1,7 +1,9 @@
 // fixed_function.h: the GL 1.x state machine of the browser build. Matrix stacks, the current
 // normal and colour, lights carried into eye space when set, immediate-mode primitives assembled
 // into batches of indexed triangles for gpu.h, wide lines and bitmaps as window-pixel rectangles.
-// gl_api.cpp maps the C entry points the game calls onto the functions below.
+// gl_api.cpp, glu.cpp and glut_drawing.cpp map the C entry points the game calls onto the
+// functions below; the stages behind them are in fixed_function/, one file each, in the order
+// GL's pipeline runs them: matrices, state, primitive assembly, lines, bitmaps, the batch.
 #pragma once
 
 #include <GL/gl.h>
@@ -15,14 +17,15 @@ namespace ff {
 constexpr int kMatrixSize = 4;
 constexpr int kMatrixElements = kMatrixSize * kMatrixSize;
 
+// π in double precision: Mesa and GLU both turn degrees into radians with it.
+constexpr double kPi = 3.14159265358979323846;
+
 // The index of the element in row `row` and column `col`.
 constexpr int at(int row, int col) {
     return col * kMatrixSize + row;
 }
 
-// Puts every piece of state back to its initial GL value and drops any pending batch.
-void reset();
-
+// Capabilities, lights, colour material, viewport, clearing.
 void setClearColour(float r, float g, float b, float a);
 void clear(bool colour, bool depth);
 void setCapability(GLenum cap, bool on);
@@ -37,10 +40,10 @@ void loadIdentity();
 void pushMatrix();
 void popMatrix();
 void multMatrix(const float* m);
+void multMatrixd(const double* m);  // every element rounded to float first, as glMultMatrixd
 void translate(float x, float y, float z);
 void rotate(float degrees, float x, float y, float z);
 void scale(float x, float y, float z);
-const float* matrix(GLenum mode);  // the top of the modelview or projection stack
 
 // Immediate mode.
 void begin(GLenum mode);
@@ -50,14 +53,21 @@ void colour(float r, float g, float b, float a);
 void vertex(float x, float y, float z);
 
 // Triangles from arrays, as glDrawElements with vertex and normal arrays: the current colour
-// applies, the current normal stays as it was.
+// applies, the current normal stays as it was. A call with an index of `count` or more draws
+// nothing, as WebGL refuses such a draw.
 void drawIndexedTriangles(const float* positions, const float* normals, int count,
                           const unsigned char* order, int orderCount);
 
 // Raster position and bitmaps.
 void rasterPos(float x, float y, float z, float w);
-bool rasterPosition(float window[3]);  // false while the raster position is invalid
 void bitmap(int width, int height, float xorig, float yorig, float xmove, float ymove,
             const unsigned char* bits);
+
+// For tests and benchmarks only: GL's initial state again, and state read back.
+
+// Puts every piece of state back to its initial GL value and drops any pending batch.
+void reset();
+const float* matrix(GLenum mode);      // the top of the modelview or projection stack
+bool rasterPosition(float window[3]);  // false while the raster position is invalid
 
 }  // namespace ff

@@ -24,10 +24,13 @@ struct Light {
     float position[4];  // w = 0: a directional light shining from this direction
     float ambient[4];
     float diffuse[4];
-    float specular[4];
+    float specular[4];  // kept as GL keeps it; it lights nothing, as the material's specular
+                        // colour is GL's initial black (the layer has no glMaterial)
 };
 
-// Everything a batch is drawn with besides its vertices.
+// Everything a batch is drawn with besides its vertices. What else GL's lighting reads keeps GL's
+// initial value, since the game changes none of it: the global ambient (the shader's constant),
+// the material's black specular colour and emission (terms that add nothing, so left out).
 struct State {
     // NOLINTNEXTLINE(readability-magic-numbers): a 4 x 4 matrix
     float projection[16];  // column-major, applied to (position, 1)
@@ -35,12 +38,8 @@ struct State {
     bool lighting;
     bool normalize;
     bool colourMaterial;  // the vertex colour is the ambient and diffuse material
-    float globalAmbient[4];
     float materialAmbient[4];
     float materialDiffuse[4];
-    float materialSpecular[4];
-    float materialEmission[4];
-    float shininess;
     Light lights[kLights];
 };
 

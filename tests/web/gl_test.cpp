@@ -331,3 +331,22 @@ TEST_F(WebGl, SolidCubeDrawsFreeglutsFacesAndKeepsTheCurrentNormal) {
     EXPECT_EQ(d.indices[4], 2);
     EXPECT_EQ(d.vertices[24].normal[1], 0.5f);
 }
+
+TEST_F(WebGl, ArrayIndicesPastTheVertexCountAreRefused) {
+    const float positions[9] = {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f};
+    const float normals[9] = {0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f};
+    const unsigned char pastTheEnd[6] = {0, 1, 2, 2, 1, 3};
+    quad(0.0f, 0.0f, 1.0f, 1.0f);  // the batch holds vertices the bad index would reach
+    ff::drawIndexedTriangles(positions, normals, 3, pastTheEnd, 6);
+    ffFlush();
+    ASSERT_EQ(recording::draws.size(), 1u);
+    EXPECT_EQ(recording::draws[0].vertices.size(), 4u);  // the quad's alone
+    EXPECT_EQ(recording::draws[0].indices.size(), 6u);
+
+    recording::reset();
+    const unsigned char inRange[3] = {2, 1, 0};
+    ff::drawIndexedTriangles(positions, normals, 3, inRange, 3);
+    ffFlush();
+    ASSERT_EQ(recording::draws.size(), 1u);
+    EXPECT_EQ(indicesOf(recording::draws[0]), (std::vector<int>{2, 1, 0}));
+}

@@ -1,0 +1,192 @@
+// state.cpp: capabilities, lights, colour material, viewport and the current colour and normal,
+// and the gpu::State they make for each batch.
+#include "fixed_function/state.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "fixed_function/batch.h"
+
+// Constants
+
+static const float kColourSteps = 255.0f;  // vertex colours are bytes
+
+// Globals
+
+ff::GlState ff::glState;
+
+// Static helpers
+
+static void copy4(float* to, const float* from) {
+    std::memcpy(to, from, 4 * sizeof(float));
+}
+
+static bool sameValues(const float* a, const float* b, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+static bool same4(const float* a, const float* b) {
+    return sameValues(a, b, 4);
+}
+
+static bool sameLight(const gpu::Light& a, const gpu::Light& b) {
+    return a.enabled == b.enabled && same4(a.position, b.position) && same4(a.ambient, b.ambient) &&
+           same4(a.diffuse, b.diffuse) && same4(a.specular, b.specular);
+}
+
+// Window-space batches: window pixels map to clip space through the viewport; z is NDC already.
+static void windowProjection(float* m) {
+    using ff::at;
+    const int* box = ff::glState.viewport;
+    ff::setIdentity(m);
+    const float w = static_cast<float>(box[2] > 0 ? box[2] : 1);
+    const float h = static_cast<float>(box[3] > 0 ? box[3] : 1);
+    m[at(0, 0)] = 2.0f / w;
+    m[at(1, 1)] = 2.0f / h;
+    m[at(0, 3)] = -1.0f - 2.0f * static_cast<float>(box[0]) / w;
+    m[at(1, 3)] = -1.0f - 2.0f * static_cast<float>(box[1]) / h;
+}
+
+// The flag a capability switches, or nullptr for one the layer does not have.
+static bool* capabilityFlag(GLenum cap) {
+    ff::GlState& s = ff::glState;
+    if (cap == GL_DEPTH_TEST)
+        return &s.depthTest;
+    if (cap == GL_LIGHTING)
+        return &s.lighting;
+    if (cap == GL_NORMALIZE)
+        return &s.normalize;
+    if (cap == GL_COLOR_MATERIAL)
+        return &s.colourMaterial;
+    if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + gpu::kLights)
+        return &s.lights[cap - GL_LIGHT0].enabled;
+    return nullptr;
+}
+
+// Public functions
+
+void ff::resetState() {
+    glState = GlState{};
+}
+
+void ff::colourToBytes(const float rgba[4], uint8_t out[4]) {
+    for (int i = 0; i < 4; ++i) {
+        const float c = std::min(std::max(rgba[i], 0.0f), 1.0f);
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings): c is in [0, 1]; lround costs a call
+        out[i] = static_cast<uint8_t>(c * kColourSteps + 0.5f);
+    }
+}
+
+void ff::buildDrawState(gpu::State& s, bool windowSpace) {
+    if (windowSpace) {
+        windowProjection(s.projection);
+    } else {
+        std::memcpy(s.projection, projectionTop(), sizeof s.projection);
+    }
+    s.depthTest = glState.depthTest;
+    s.lighting = glState.lighting && !windowSpace;
+    s.normalize = glState.normalize;
+    s.colourMaterial =
+        glState.colourMaterial && glState.colourMaterialMode == GL_AMBIENT_AND_DIFFUSE;
+    copy4(s.materialAmbient, glState.materialAmbient);
+    copy4(s.materialDiffuse, glState.materialDiffuse);
+    for (int i = 0; i < gpu::kLights; ++i) s.lights[i] = glState.lights[i];
+}
+
+bool ff::sameDrawState(const gpu::State& a, const gpu::State& b) {
+    bool same = sameValues(a.projection, b.projection, kMatrixElements) &&
+                a.depthTest == b.depthTest && a.lighting == b.lighting &&
+                a.normalize == b.normalize && a.colourMaterial == b.colourMaterial &&
+                same4(a.materialAmbient, b.materialAmbient) &&
+                same4(a.materialDiffuse, b.materialDiffuse);
+    for (int i = 0; same && i < gpu::kLights; ++i) same = sameLight(a.lights[i], b.lights[i]);
+    return same;
+}
+
+void ff::clipToWindow(const float clip[4], float window[3]) {
+    const int* box = glState.viewport;
+    const float halfW = static_cast<float>(box[2]) * 0.5f;
+    const float halfH = static_cast<float>(box[3]) * 0.5f;
+    window[0] = clip[0] / clip[3] * halfW + (static_cast<float>(box[0]) + halfW);
+    window[1] = clip[1] / clip[3] * halfH + (static_cast<float>(box[1]) + halfH);
+    window[2] = clip[2] / clip[3];
+}
+
+void ff::updateEyeNormal() {
+    transformNormal(glState.normal, glState.eyeNormal);
+    glState.eyeNormalValid = true;
+    glState.eyeNormalModelview = matrices.modelviewChanges;
+}
+
+void ff::setClearColour(float r, float g, float b, float a) {
+    const float rgba[4] = {r, g, b, a};
+    for (int i = 0; i < 4; ++i) glState.clearColour[i] = std::min(std::max(rgba[i], 0.0f), 1.0f);
+}
+
+void ff::clear(bool colour, bool depth) {
+    clearBuffers(colour, depth, glState.clearColour);
+}
+
+void ff::setCapability(GLenum cap, bool on) {
+    bool* flag = capabilityFlag(cap);
+    if (flag == nullptr || *flag == on)
+        return;
+    if (cap == GL_COLOR_MATERIAL && !on && glState.colourMaterialMode == GL_AMBIENT_AND_DIFFUSE) {
+        copy4(glState.materialAmbient, glState.colour);  // the material keeps its last colour
+        copy4(glState.materialDiffuse, glState.colour);
+    }
+    *flag = on;
+    ++glState.changes;
+}
+
+void ff::setColourMaterial(GLenum face, GLenum mode) {
+    (void)face;  // both faces are lit alike: there is no two-sided lighting
+    glState.colourMaterialMode = mode;
+    ++glState.changes;
+}
+
+// GL_SPECULAR is kept with the light as GL keeps it, though no lighting term uses it: the
+// material's specular colour is black, since the layer has no glMaterial.
+void ff::setLight(GLenum light, GLenum pname, const GLfloat* params) {
+    if (light < GL_LIGHT0 || light >= GL_LIGHT0 + gpu::kLights)
+        return;
+    gpu::Light& l = glState.lights[light - GL_LIGHT0];
+    if (pname == GL_POSITION) {
+        transform(modelviewTop(), params[0], params[1], params[2], params[3], l.position);
+    } else if (pname == GL_AMBIENT) {
+        copy4(l.ambient, params);
+    } else if (pname == GL_DIFFUSE) {
+        copy4(l.diffuse, params);
+    } else if (pname == GL_SPECULAR) {
+        copy4(l.specular, params);
+    } else {
+        return;  // attenuation and spot parameters keep their defaults
+    }
+    ++glState.changes;
+}
+
+void ff::setViewport(int x, int y, int width, int height) {
+    if (width < 0 || height < 0)
+        return;
+    const int box[4] = {x, y, width, height};
+    setGpuViewport(box);  // after the batch drawn in the old viewport
+    std::memcpy(glState.viewport, box, sizeof box);
+    ++glState.changes;
+}
+
+void ff::normal(float x, float y, float z) {
+    glState.normal[0] = x;
+    glState.normal[1] = y;
+    glState.normal[2] = z;
+    glState.eyeNormalValid = false;
+}
+
+void ff::colour(float r, float g, float b, float a) {
+    const float rgba[4] = {r, g, b, a};
+    copy4(glState.colour, rgba);
+    colourToBytes(glState.colour, glState.colourBytes);
+}
