@@ -67,14 +67,12 @@ def groups(folder, b, origin, server):
 
     def style(): return b.js("return fetch('style.css').then(r => r.text())")
 
-    def write_style(text):
+    def build(text, new_worker=True):
+        """Puts TEXT in style.css and, for a new build, writes its worker; returns its name."""
         with open(os.path.join(folder, "style.css"), "w", encoding="utf-8") as f:
             f.write(text)
-
-    def build(text):
-        """A build with TEXT as its style.css; returns its name."""
-        write_style(text)
-        subprocess.run(MAKE_WORKER + [folder, WORKER], check=True)
+        if new_worker:
+            subprocess.run(MAKE_WORKER + [folder, WORKER], check=True)
         with open(os.path.join(folder, "service_worker.js"), encoding="utf-8") as f:
             return re.search(r'var BUILD = "(\w+)"', f.read()).group(1)
 
@@ -96,10 +94,10 @@ def groups(folder, b, origin, server):
 
     def new_build():
         second = build(original + MARKER)
-        write_style(original)   # the new worker is on the server, its style.css not yet
+        build(original, False)   # the new worker is on the server, its style.css not yet
         update("redundant")
         check(caches(first), "a half-uploaded build was cached")
-        write_style(original + MARKER)
+        build(original + MARKER, False)
         update("installed")
         b.driver.refresh()
         check(MARKER not in style() and caches(first, second), "the open page got the new build")
