@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# render-icons.sh: renders the PNG icons from the scalable one. Run it after editing the SVG and
-# commit the PNGs it writes. With --check it renders into a scratch folder instead and fails when
-# a committed PNG is missing, has the wrong size, or differs visibly from a fresh rendering.
+# render-icons.sh: renders the PNG icons from the scalable one, for the desktop package and the
+# web site (which takes 32, 192 and 512). Run it after editing the SVG and commit the PNGs it
+# writes. With --check it renders into a scratch folder instead and fails when a committed PNG is
+# missing, has the wrong size, or differs visibly from a fresh rendering.
 set -euo pipefail
 cd "$(dirname "$0")/icons/hicolor"
 APP_ID=io.github.velkarovantine.Velkarovantine
-SIZES=(16 24 32 48 64 128 256)
+SIZES=(16 24 32 48 64 128 192 256 512)
 SVG="scalable/apps/$APP_ID.svg"
 
 check=false

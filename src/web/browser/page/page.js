@@ -39,3 +39,12 @@ window.velkStats = function() {
   var counters = Module.readCounters ? Module.readCounters() : [0, 0];
   return { ticks: counters[0], frames: counters[1], state: gameState };
 };
+
+// After one visit the game starts with no network: the service worker keeps this build's files.
+// Browsers offer workers to secure origins only (HTTPS, or this machine) and never to file: pages;
+// where they refuse (an insecure origin, a private window) the page simply needs the network.
+if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+  window.addEventListener('load', function() {
+    navigator.serviceWorker.register('service_worker.js').catch(function() {});
+  });
+}
