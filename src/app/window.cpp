@@ -1,4 +1,6 @@
 // window.cpp: the game's window, its eight handlers and the first timer.
+#include "window.h"
+
 #include <GL/glut.h>
 
 #include "frame.h"
