@@ -1,7 +1,7 @@
 // main.cpp: opens the game's window and hands control to GLUT's loop for the rest of the run.
 #include <GL/glut.h>
 
-#include "shell.h"
+#include "window.h"
 
 // Public functions
 

@@ -1,10 +1,5 @@
-// shell.h: the window with its handlers, the one-time GL set-up and the projection kept in step
-// with the window.
+// shell.h: the one-time GL set-up and the projection kept in step with the window.
 #pragma once
-
-// Hands the command line to GLUT, opens the 800 x 600 double-buffered window with depth and
-// multisampling, sets GL up, registers the eight handlers and arms the first timer.
-void openGameWindow(int* argc, char** argv);
 
 // Sky colour, depth test, lights and materials, then the trees and the button layout.
 void initGraphics();

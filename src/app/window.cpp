@@ -1,24 +1,22 @@
 // window.cpp: the game's window, its eight handlers and the first timer.
+#include "window.h"
+
 #include <GL/glut.h>
 
 #include "frame.h"
 #include "keyboard.h"
 #include "menu.h"
 #include "race.h"
+#include "shared_constants.h"
 #include "shell.h"
-
-// Constants
-static const int kWindowWidth = 800;
-static const int kWindowHeight = 600;
-static const char* const kWindowTitle = "Velkarovantine";
 
 // Public functions
 
 void openGameWindow(int* argc, char** argv) {
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(kWindowWidth, kWindowHeight);
-    glutCreateWindow(kWindowTitle);
+    glutInitWindowSize(kStartWindowWidth, kStartWindowHeight);
+    glutCreateWindow(kGameTitle);
     initGraphics();
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);

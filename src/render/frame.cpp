@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "scene.h"
+#include "shared_constants.h"
 
 // Constants
 
@@ -23,7 +24,6 @@ static const float kChaseCentreY = 0.8f;
 static const float kChaseCentreAhead = 8.0f;
 
 // Overlay texts and their positions, in window pixels from the top-left corner.
-static const char* const kTitle = "Velkarovantine";
 static const char* const kSteerHelp = "A/D or LEFT/RIGHT to steer";
 static const char* const kPedalHelp = "W/S or UP/DOWN to accelerate";
 static const char* const kScoreFormat = "Score: %d";
@@ -94,7 +94,8 @@ static void drawButtons(const std::vector<Button>& buttons) {
 }
 
 static void drawMenuOverlay() {
-    drawText(windowWidth / 2 - kTitleLeftOfCentre, windowHeight / 2 - kTitleAboveCentre, kTitle);
+    drawText(windowWidth / 2 - kTitleLeftOfCentre, windowHeight / 2 - kTitleAboveCentre,
+             kGameTitle);
     glutSetCursor(GLUT_CURSOR_LEFT_ARROW);
     drawButtons(menuButtons);
     drawText(kMargin, kFirstLineY, kSteerHelp);

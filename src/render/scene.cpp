@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "mesh.h"
+#include "shared_constants.h"
 
 // Constants
 
@@ -27,7 +28,7 @@ static const float kLamp[3] = {0.95f, 0.85f, 0.25f};
 
 // Road: every layer runs from kRoadFar to kRoadNear along z, in a frame lowered by kRoadDrop.
 static const float kRoadDrop = 0.01f;
-static const float kRoadFar = -400.0f;
+static const float kRoadFar = -400.0f;  // how far ahead the road is drawn, past the far plane
 static const float kRoadNear = 60.0f;
 static const float kGroundHalfWidth = 80.0f;
 static const float kAsphaltHalfWidth = 3.2f;
@@ -38,7 +39,6 @@ static const float kEdgeY = 0.008f;
 static const int kDashCount = 140;
 static const float kDashSpacing = 6.0f;
 static const float kFirstDash = -390.0f;
-static const float kDashPeriod = 400.0f;  // the same period as roadOffset's wrap
 static const float kLastDashStart = 40.0f;
 static const float kDashHalfWidth = 0.12f;
 static const float kDashLength = 3.0f;
@@ -128,9 +128,9 @@ void drawRoad() {
     setColour(kDash);
     for (int i = 0; i < kDashCount; ++i) {
         const float p = static_cast<float>(i) * kDashSpacing + kFirstDash + roadOffset;
-        float z = fmodf(p, kDashPeriod);
+        float z = fmodf(p, kRoadPeriod);
         if (z > kLastDashStart)
-            z -= kDashPeriod;
+            z -= kRoadPeriod;
         drawQuad(-kDashHalfWidth, kDashY, z, kDashHalfWidth, z + kDashLength);
     }
 

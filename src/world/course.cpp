@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "shared_constants.h"
 #include "world.h"
 
 // Constants
@@ -16,12 +17,12 @@ static const float kBaseGap = 14.0f;
 static const int kGapChoices = 6;  // a new obstacle lies 14 to 19 beyond the last
 static const float kEmptyStreamBase = -64.0f;
 static const float kLaneCentres[3] = {-2.0f, 0.0f, 2.0f};
-static const float kTickSeconds = 0.016f;
 static const float kFootprintBase = 0.7f;  // width and depth: 0.7 or 0.95
 static const float kFootprintStep = 0.25f;
 static const float kHeightBase = 0.5f;  // height: 0.5 or 0.8
 static const float kHeightStep = 0.3f;
-static const Car kStartPose = {0.0f, 0.25f, 2.0f, 18.0f, 0.0f};  // x, y, z, speed, steerAngle
+// x, y, z, speed, steerAngle: every race starts in the middle lane at cruising speed.
+static const Car kStartPose = {0.0f, 0.25f, 2.0f, kCruiseSpeed, 0.0f};
 
 // Static helpers
 
@@ -69,7 +70,7 @@ void resetRace() {
 
 void updateObstacles() {
     if (!obstacles.empty()) {
-        const float step = kTickSeconds * car.speed;
+        const float step = kStepSeconds * car.speed;
         for (Obstacle& o : obstacles) o.z += step;
     }
     while (!obstacles.empty() && obstacles.front().z > kRemovalLine) {

@@ -5,19 +5,17 @@
 #include <cmath>
 
 #include "course.h"
+#include "shared_constants.h"
 #include "world.h"
 
 // Constants
-static const float kTickSeconds = 0.016f;
-static const float kPedalStep = 8.0f * kTickSeconds;  // speed change while a pedal is held
-static const float kDrift = 2.2f * kTickSeconds;      // speed drift towards cruising
-static const float kCruiseSpeed = 18.0f;
+static const float kPedalStep = 8.0f * kStepSeconds;  // speed change while a pedal is held
+static const float kDrift = 2.2f * kStepSeconds;      // speed drift towards cruising
 static const float kMinSpeed = 8.0f;
 static const float kMaxSpeed = 42.0f;
-static const float kLateralRate = 7.0f * kTickSeconds;  // lateral step at cruising speed
+static const float kLateralRate = 7.0f * kStepSeconds;  // lateral step at cruising speed
 static const float kSteerAngle = 12.0f;
 static const float kLateralLimit = 2.6f;
-static const float kRoadPeriod = 400.0f;
 static const float kTreeRecycleLine = 20.0f;
 static const float kTreeRecycleJump = 370.0f;
 static const float kCarHalfWidth = 0.55f;
@@ -86,7 +84,7 @@ static bool overlapsCar(const Obstacle& o) {
 
 void advanceRace() {
     updateSpeed();
-    const float step = kTickSeconds * car.speed;
+    const float step = kStepSeconds * car.speed;
     updateSteering();
     moveScenery(step);
     updateObstacles();

@@ -2,10 +2,8 @@
 #include <GL/glut.h>
 
 #include "race.h"
+#include "shared_constants.h"
 #include "world.h"
-
-// Constants
-static const unsigned kTimerPeriodMs = 16;
 
 // Public functions
 
@@ -13,5 +11,5 @@ void tick(int /*value*/) {
     if (gameState == Playing)
         advanceRace();
     glutPostRedisplay();
-    glutTimerFunc(kTimerPeriodMs, tick, 0);
+    glutTimerFunc(kStepMilliseconds, tick, 0);
 }

@@ -1,9 +1,7 @@
 // world.cpp: the one definition of every global of the game.
 #include "world.h"
 
-// Constants
-static const int kStartWidth = 800;  // the window size main asks for, until the first reshape
-static const int kStartHeight = 600;
+#include "shared_constants.h"
 
 GameState gameState = Menu;
 Car car = {};
@@ -17,5 +15,5 @@ std::vector<Button> gameOverButtons;
 
 float roadOffset = 0.0f;
 int score = 0;
-int windowWidth = kStartWidth;
-int windowHeight = kStartHeight;
+int windowWidth = kStartWindowWidth;
+int windowHeight = kStartWindowHeight;

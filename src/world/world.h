@@ -69,7 +69,7 @@ extern std::vector<Obstacle> obstacles;      // ordered by decreasing z, front n
 extern std::vector<Tree> trees;              // 70 trees in generation order
 extern std::vector<Button> menuButtons;      // "Start Game", "Quit"
 extern std::vector<Button> gameOverButtons;  // "Restart", "Menu"
-extern float roadOffset;                     // road scroll distance, within [0, 400]
+extern float roadOffset;                     // road scroll distance, within [0, kRoadPeriod]
 extern int score;                            // racing ticks survived in this race
 extern int windowWidth;                      // client width in pixels
 extern int windowHeight;                     // client height in pixels

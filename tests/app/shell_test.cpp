@@ -13,6 +13,7 @@
 #include "keyboard.h"
 #include "menu.h"
 #include "race.h"
+#include "window.h"
 #include "world.h"
 
 // A call as the fake records it, for comparing whole sequences.

@@ -1,4 +1,6 @@
 // course_test.cpp: trees and obstacles follow the seeded draws; the removal line and refill.
+#include <set>
+
 #include "race_fixture.h"
 
 using Course = RaceTest;
@@ -19,15 +21,17 @@ static void expectAppended(int n, const std::vector<int>& draws, int& next) {
     }
 }
 
-TEST_F(Course, TreesAndStartingObstaclesComeFromTheSeededDraws) {
-    ASSERT_EQ(trees.size(), 70u);
-    for (int i = 0; i < 70; ++i) {
-        const int* d = &draws[3 * i];
-        const float side = (d[0] % 2 == 1) ? 1.0f : -1.0f;
-        EXPECT_EQ(trees[i].x, side * (static_cast<float>(d[1] % 18) + 4.5f)) << i;
-        EXPECT_EQ(trees[i].y, 0.0f);
-        EXPECT_EQ(trees[i].z, static_cast<float>(d[2] % 420 - 350)) << i;
+TEST_F(Course, TreesLineBothRoadsidesAndStartingObstaclesFollowTheirDraws) {
+    ASSERT_EQ(checks::treeViolation(false), nullptr);
+    std::set<float> distances, sides;  // both sides, each whole step from 4.5 to 21.5 taken
+    for (const Tree& t : trees) {
+        distances.insert(std::fabs(t.x));
+        sides.insert(std::copysign(1.0f, t.x));
+        EXPECT_EQ(std::fmod(std::fabs(t.x), 1.0f), 0.5f) << t.x;
+        EXPECT_TRUE(t.z == std::floor(t.z) && t.z <= 69.0f) << t.z;
     }
+    EXPECT_EQ(distances.size(), 18u);
+    EXPECT_EQ(sides.size(), 2u);
     ASSERT_EQ(obstacles.size(), 18u);
     for (int i = 0; i < 18; ++i) {
         EXPECT_EQ(obstacles[i].z, static_cast<float>(-15 - 14 * i));
