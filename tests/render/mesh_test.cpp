@@ -70,6 +70,17 @@ TEST(Cylinder, StripAndCapsHaveTheirVertexCountsSeamAndOrder) {
     }
 }
 
+// The ring angle rounds as (k + k) * pi / n in single precision, in that order: another order
+// moves an angle by a float step, which no picture shows.
+TEST(Cylinder, AnglesAreSinglePrecisionTwoKPiOverN) {
+    const Primitive side = drawn([&] { drawCylinder(1.0f, 1.0f, 1.0f, 7); }).primitives[0];
+    for (int k = 0; k <= 7; ++k) {
+        const float theta = (static_cast<float>(k) + static_cast<float>(k)) * kPi / 7.0f;
+        EXPECT_EQ(side.normals[2 * k][0], static_cast<double>(cosf(theta))) << k;
+        EXPECT_EQ(side.normals[2 * k][2], static_cast<double>(sinf(theta))) << k;
+    }
+}
+
 TEST(Cylinder, NegativeSlicesDrawNothingVisible) {
     const Replay r = drawn([&] { drawCylinder(1.0f, 1.0f, 1.0f, -4); });
     ASSERT_EQ(r.primitives.size(), 3u);
