@@ -44,7 +44,9 @@ WIDTH, HEIGHT = 800, 600
 FRAME_PAGE = "velk-test-frame.html"
 # The game in an iframe at the top-left corner, so that the test can give it any client area,
 # a zero height included, which the viewport emulation cannot (a zero there means "no override").
-FRAME_HTML = b"""<!doctype html><html><head><meta charset="utf-8"><title>frame</title></head>
+# Its empty icon keeps the browser from asking for a /favicon.ico the site may not have.
+FRAME_HTML = b"""<!doctype html><html><head><meta charset="utf-8"><title>frame</title>
+<link rel="icon" href="data:,"></head>
 <body style="margin:0;overflow:hidden"><iframe id="game" src="index.html"
  style="border:0;display:block;width:800px;height:600px"></iframe></body></html>"""
 

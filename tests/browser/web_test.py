@@ -102,12 +102,13 @@ def session_main(site, desktop, b):
                     b.wait_shot(10, "menu_shown", "the title screen after the restore"))
 
     def steered(start, side):
-        """The car's x once it has moved 60 px to SIDE of START, "crash" on a crash, else None."""
+        """The car's x once it has moved 60 px to SIDE of START, "crash" on a crash before that,
+        else None. A slow machine may see the crash screen first: the car still shows there."""
         shot = b.shot()
-        if shot.crash_shown():
-            return "crash"
         x = shot.car_x()
-        return x if x >= 0 and (x - start) * side > 60 else None
+        if x >= 0 and (x - start) * side > 60:
+            return x
+        return "crash" if shot.crash_shown() else None
 
     def keys_and_escape():
         # A crash before the car has moved restarts the race, at most twice per key.
