@@ -177,18 +177,18 @@ def measure_rounds(site_dir, exe, artefacts, seconds, rounds):
 
 def print_table(best):
     desktop = best[ROWS[0][0]]
-    print("%-42s" % "best of the rounds" + "".join(" %14s" % c for c, _ in COLUMNS)
+    print("%-48s" % "best of the rounds" + "".join(" %14s" % c for c, _ in COLUMNS)
           + "   share of the desktop's title fps / race fps / steps")
     for label, _, size in ROWS:
         row = best[label]
         cells = "".join(" %14s" % (f % row[c] if c in row else "-") for c, f in COLUMNS)
         shares = " / ".join("%3.0f %%" % (100.0 * row[c] / desktop[c])
                             if row.get(c) and desktop.get(c) else "  -" for c, _ in COLUMNS)
-        print("%-42s%s   %s" % ("%s, %dx%d" % (label, size[0], size[1]), cells, shares))
+        print("%-48s%s   %s" % ("%s, %dx%d" % (label, size[0], size[1]), cells, shares))
     steps = desktop.get("race steps/s")
     for label, _, _ in ROWS[1:]:
         share = best[label].get("race steps/s", 0.0) / steps if steps else 0.0
-        print("%-42s steps per second %.0f %% of the desktop's (goal >= %.0f %%: %s)"
+        print("%-48s steps per second %.0f %% of the desktop's (goal >= %.0f %%: %s)"
               % (label, 100.0 * share, 100.0 * STEPS_GOAL,
                  "met" if share >= STEPS_GOAL else "NOT MET"))
 

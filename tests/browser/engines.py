@@ -233,13 +233,18 @@ class Firefox:
         except (WebDriverException, OSError):
             pass
         finally:
-            self.process.stdin.close()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+            self.process.stdin.close()   # the bridge closes Firefox and ends when its input ends
+            end_process(self.process, 10)
             self.errors.close()
+
+
+def end_process(process, seconds):
+    """Waits SECONDS for PROCESS to end, then kills it."""
+    try:
+        process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 def check_node_modules():
@@ -267,9 +272,5 @@ class Xvfb:
 
     def close(self):
         self.process.terminate()
-        try:
-            self.process.wait(5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        end_process(self.process, 5)
         self.log.close()
