@@ -18,7 +18,9 @@ its pixels. Everything the tests use is here (the checks and pictures are re-exp
 """
 import functools
 import http.server
+import json
 import os
+import re
 import subprocess
 import threading
 import time
@@ -42,6 +44,8 @@ CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-gl=angle", "--use-ang
 NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 WIDTH, HEIGHT = 800, 600
 FRAME_PAGE = "velk-test-frame.html"
+REPORT_PATH = "/velk-csp-report"
+
 # The game in an iframe at the top-left corner, so that the test can give it any client area,
 # a zero height included, which the viewport emulation cannot (a zero there means "no override").
 # Its empty icon keeps the browser from asking for a /favicon.ico the site may not have.
@@ -49,6 +53,9 @@ FRAME_HTML = b"""<!doctype html><html><head><meta charset="utf-8"><title>frame</
 <link rel="icon" href="data:,"></head>
 <body style="margin:0;overflow:hidden"><iframe id="game" src="index.html"
  style="border:0;display:block;width:800px;height:600px"></iframe></body></html>"""
+
+# Globals
+REPORTS = []   # the bodies of the violation reports the sites have received, not yet looked at
 
 
 # Public functions
@@ -60,8 +67,19 @@ def desktop_shots(exe, artefacts):
             for n in ("title", "crash1", "crash2", "title2")}
 
 
+def describe_report(body):
+    """What a violation report says was blocked, and by which directive."""
+    try:
+        report = json.loads(body)["csp-report"]
+        return "%s refused %s" % (report["violated-directive"], report["blocked-uri"])
+    except (ValueError, KeyError, TypeError):
+        return body
+
+
 # --- The site --------------------------------------------------------------------------------
 class _Handler(http.server.SimpleHTTPRequestHandler):
+    """Serves the site; each HTML page also gets its own Content-Security-Policy as a report-only
+    header that sends each violation to REPORT_PATH, where the server keeps it (Site.reports)."""
     extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
                       ".html": "text/html", ".css": "text/css", ".txt": "text/plain"}
 
@@ -75,17 +93,39 @@ class _Handler(http.server.SimpleHTTPRequestHandler):
         else:
             super().do_GET()
 
+    def end_headers(self):
+        path, policy = self.path.split("?")[0], self.server.policy
+        if policy and path.endswith((".html", "/")) and path.lstrip("/") != FRAME_PAGE:
+            self.send_header("Content-Security-Policy-Report-Only",
+                             "%s; report-uri %s" % (policy, REPORT_PATH))
+        super().end_headers()
+
+    def do_POST(self):
+        length = min(int(self.headers.get("Content-Length", 0)), 65536)
+        body = self.rfile.read(length).decode(errors="replace")
+        if self.path == REPORT_PATH:
+            REPORTS.append(body)
+        self.send_response(204)
+        self.end_headers()
+
     def log_message(self, *args):
         pass
 
 
 class Site:
-    """The site folder served by Python's http.server on 127.0.0.1, on a port the system picks."""
+    """The site folder served by Python's http.server on 127.0.0.1, on a port the system picks.
+    What the page's Content-Security-Policy blocks is reported to it, and is a console error of
+    the Page that looks next (every engine reports so; WebKit tells no console of its own)."""
 
     def __init__(self, folder):
-        check(os.path.isfile(os.path.join(folder, "index.html")), "no index.html in " + folder)
+        index = os.path.join(folder, "index.html")
+        check(os.path.isfile(index), "no index.html in " + folder)
         handler = functools.partial(_Handler, directory=folder)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        with open(index, encoding="utf-8") as f:
+            found = re.search(r"http-equiv=.Content-Security-Policy.\s+content=\"([^\"]*)\"",
+                              f.read())
+        self.server.policy = found.group(1) if found else None
         self.origin = "http://127.0.0.1:%d" % self.server.server_port
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
@@ -165,7 +205,10 @@ class Page:
     def key_up(self, key): self.engine.key("up", key)
 
     def console_errors(self):
-        """Console errors so far; warnings are logged as they come."""
+        """Console errors so far, reported violations of the page's policy included; warnings
+        are logged as they come."""
+        while REPORTS:
+            self.errors.append("Content-Security-Policy report: " + describe_report(REPORTS.pop(0)))
         for level, text in self.engine.console():
             if level == "error":
                 self.errors.append(text)
