@@ -3,7 +3,7 @@
 # both in the browser tests (tests/browser/web_test.py: headless Chromium with SwiftShader, and
 # Firefox and WebKit under Xvfb, against the desktop game's shots under Xvfb), and prints each
 # engine's pacing next to the desktop's and the page's download size (bench/web_pacing.py, figures
-# only, one short round). About 7 minutes on 2 cores.
+# only, one short round). About 6 to 10 minutes on 2 cores, depending on the load.
 set -euo pipefail
 source scripts/deps.sh
 # Debian's interpreter: python3-selenium is installed for it, not for another python3 on PATH.
