@@ -9,6 +9,8 @@ from selenium.common.exceptions import WebDriverException
 # Globals
 T0 = time.monotonic()
 
+
+# Public functions
 def log(*words):
     print("[browser %7.2fs] %s" % (time.monotonic() - T0, " ".join(str(w) for w in words)),
           flush=True)

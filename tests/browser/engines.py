@@ -60,6 +60,7 @@ CONSOLE_HOOK = """if (!window.velkConsole) {
 }"""
 
 
+# Types
 class _Selenium:
     """What Chromium and WebKit share: both are driven through selenium's WebDriver."""
     driver = None
@@ -238,20 +239,6 @@ class Firefox:
             self.errors.close()
 
 
-def end_process(process, seconds):
-    """Waits SECONDS for PROCESS to end, then kills it."""
-    try:
-        process.wait(seconds)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
-
-
-def check_node_modules():
-    if not os.path.isdir(os.path.join(HERE, "node_modules", "puppeteer-core")):
-        raise WebDriverException("puppeteer-core is not installed: run npm ci in " + HERE)
-
-
 class Xvfb:
     """A private X server on a display number it picks itself; env is {"DISPLAY": ...}."""
 
@@ -274,3 +261,18 @@ class Xvfb:
         self.process.terminate()
         end_process(self.process, 5)
         self.log.close()
+
+
+# Public functions
+def end_process(process, seconds):
+    """Waits SECONDS for PROCESS to end, then kills it."""
+    try:
+        process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def check_node_modules():
+    if not os.path.isdir(os.path.join(HERE, "node_modules", "puppeteer-core")):
+        raise WebDriverException("puppeteer-core is not installed: run npm ci in " + HERE)

@@ -26,6 +26,7 @@ def WHITE(r, g, b): return r >= 235 and g >= 235 and b >= 235
 def CAR_RED(r, g, b): return r > 100 and g * 10 < r * 3 and b * 10 < r * 3
 
 
+# Types
 class Shot:
     """An RGB picture, 3 bytes a pixel, rows top down."""
 
@@ -112,6 +113,7 @@ class Shot:
         return x if m > 200 else -1
 
 
+# Public functions
 def compare(name, screen, desktop, browser, artefacts):
     """Compares two shots of one screen (SCREEN names its text boxes). Returns the figures; on a
     failing comparison keeps both shots and a difference image (red: differs by more than the
