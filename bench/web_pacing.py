@@ -79,22 +79,25 @@ def title_fps(page, size, seconds):
     return {"title frames/s": rates(first, sample(page))[1]}
 
 
+def steer_until(page, middle, end):
+    """Steers at random, clicking the middle ("Restart" after a crash), until END."""
+    while time.monotonic() < end:
+        key = random.choice(STEER)
+        page.key_down(key)
+        time.sleep(0.3)
+        page.key_up(key)
+        page.click(*middle)   # nothing during a race
+        time.sleep(0.2)
+
+
 def race_pacing(page, size, seconds):
     """Steps and frames per second while racing, steering at random."""
     middle = (size[0] // 2, size[1] // 2)
     page.click(*middle)   # "Start Game"
     wait_screen(page, size, "race_shown", "a race", 15)
-    first = None
-    end = time.monotonic() + WARMUP_S + seconds
-    while time.monotonic() < end:
-        if first is None and time.monotonic() > end - seconds:
-            first = sample(page)
-        key = random.choice(STEER)
-        page.key_down(key)
-        time.sleep(0.3)
-        page.key_up(key)
-        page.click(*middle)   # "Restart" after a crash; nothing during a race
-        time.sleep(0.2)
+    steer_until(page, middle, time.monotonic() + WARMUP_S)
+    first = sample(page)
+    steer_until(page, middle, time.monotonic() + seconds)
     steps, frames = rates(first, sample(page))
     for error in page.console_errors():
         log("%s console error: %s" % (page.name, error))
