@@ -20,3 +20,13 @@ ensure_packages() {
 
 # The packages listed in a file, one per line; '#' starts a comment.
 packages_from() { sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$1"; }
+
+# ensure_node_modules DIR: `npm ci` in DIR when its node_modules is missing or older than its
+# package-lock.json (npm ci leaves node_modules/.package-lock.json behind as the mark).
+ensure_node_modules() {
+    local mark=$1/node_modules/.package-lock.json
+    [[ -f $mark && ! $1/package-lock.json -nt $mark ]] && return 0
+    # Debian's nodejs comes without npm; other builds of nodejs bring their own.
+    command -v npm >/dev/null || ensure_packages npm
+    (cd "$1" && npm ci --no-audit --no-fund)
+}

@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # The browser build: builds the site (scripts/web.sh --build-only) and the desktop game, then plays
-# both in the browser tests (tests/browser/web_test.py: headless Chromium with SwiftShader against
-# the desktop game's shots under Xvfb), and prints the browser's pacing next to the desktop's and
-# the page's download size (bench/web_pacing.py, figures only). About 3 minutes on 2 cores.
+# both in the browser tests (tests/browser/web_test.py: headless Chromium with SwiftShader, and
+# Firefox and WebKit under Xvfb, against the desktop game's shots under Xvfb), and prints each
+# engine's pacing next to the desktop's and the page's download size (bench/web_pacing.py, figures
+# only, one short round). About 6 to 10 minutes on 2 cores, depending on the load.
 set -euo pipefail
+source scripts/deps.sh
 # Debian's interpreter: python3-selenium is installed for it, not for another python3 on PATH.
 PYTHON=${VELK_PYTHON:-/usr/bin/python3}
 BUILD=${VELK_WEB_DESKTOP_BUILD:-build/main}
 SITE=build/web/site ART=build/web/artefacts
 
 scripts/web.sh --build-only
+ensure_node_modules tests/browser
 cmake --preset main -B "$BUILD" >/dev/null
 cmake --build "$BUILD" --target velkarovantine -j"$(nproc)"
 EXE=$BUILD/src/app/velkarovantine
 
 "$PYTHON" tests/browser/web_test.py "$SITE" "$EXE" "$ART"
 "$PYTHON" tests/browser/install_test.py "$SITE"
-"$PYTHON" bench/web_pacing.py "$SITE" "$EXE" "$ART" 10
+"$PYTHON" bench/web_pacing.py "$SITE" "$EXE" "$ART" 2 1

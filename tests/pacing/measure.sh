@@ -3,7 +3,8 @@
 # with Mesa's llvmpipe, counted by the swap_counter LD_PRELOAD shim. For each SIZE (e.g. 800x600)
 # the game is started, resized, set racing, kept racing for SECONDS by clicking the middle of the
 # window ("Restart" after a crash, nothing during a race) and steering at random, then quit with
-# Escape. The first WARMUP_S (default 5) seconds are left out. Prints, per size, the steps and
+# Escape; with PACING_SCREEN=title it stays on the title screen instead. The first WARMUP_S
+# (default 5) seconds are left out. Prints, per size, the steps and
 # frames per second, the median and 90th percentile frame time, and the median time inside the
 # real glutSwapBuffers and from a step to the end of its frame. Asserts no rate: the timer period
 # is 16 ms, so 62.5 steps per second is the ceiling. Shim logs go to ARTEFACTS/pacing/.
@@ -21,18 +22,23 @@ measure() {
     start_game env VELK_SWAP_LOG="$swaps" VELK_SWAP_SKIP_S="${WARMUP_S:-5}" LD_PRELOAD="$SHIM" "$EXE"
     resize "$w" "$h"
     wait_until 15 menu_shown || fail "no title screen at $1"
-    race_on "$w" "$h"
-    wait_until 10 race_shown || fail "Start Game was not answered at $1"
-    keep_shot "race-$1"
     end=$(($(date +%s) + ${WARMUP_S:-5} + SECONDS_EACH))
-    while (($(date +%s) < end)); do
-        k=${STEER[RANDOM % ${#STEER[@]}]}
-        key_down "$k" 2>/dev/null
-        sleep 0.3
-        key_up "$k" 2>/dev/null
+    if [[ ${PACING_SCREEN:-race} == title ]]; then
+        keep_shot "title-$1"
+        sleep $((end - $(date +%s)))
+    else
         race_on "$w" "$h"
-        sleep 0.2
-    done
+        wait_until 10 race_shown || fail "Start Game was not answered at $1"
+        keep_shot "race-$1"
+        while (($(date +%s) < end)); do
+            k=${STEER[RANDOM % ${#STEER[@]}]}
+            key_down "$k" 2>/dev/null
+            sleep 0.3
+            key_up "$k" 2>/dev/null
+            race_on "$w" "$h"
+            sleep 0.2
+        done
+    fi
     key Escape 2>/dev/null || true
     expect_exit 0 10
     [[ $1 == "$FIRST" ]] && log "$(grep -m1 '^renderer' "$swaps")"
