@@ -17,6 +17,7 @@
 
 #include "fixed_function.h"
 #include "gpu_webgl.h"
+#include "input_log.h"
 
 // Constants
 
@@ -188,15 +189,21 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void velk_glut_key(int down, int special, int key, int x, int y) {
     if (phase != Phase::Running && phase != Phase::ContextLost)
         return;
+    const int state = down != 0 ? GLUT_DOWN : GLUT_UP;
     if (special != 0) {
         void (*handler)(int, int, int) = down != 0 ? handlers.special : handlers.specialUp;
-        if (handler != nullptr)
+        if (handler != nullptr) {
+            logInput(kInputSpecial, key, state, x, y);
             handler(key, x, y);
+        }
     } else {
         void (*handler)(unsigned char, int, int) =
             down != 0 ? handlers.keyboard : handlers.keyboardUp;
-        if (handler != nullptr)
-            handler(static_cast<unsigned char>(key), x, y);
+        const auto character = static_cast<unsigned char>(key);
+        if (handler != nullptr) {
+            logInput(kInputKey, character, state, x, y);
+            handler(character, x, y);
+        }
     }
     finishCallback();
 }
@@ -204,16 +211,20 @@ EMSCRIPTEN_KEEPALIVE void velk_glut_key(int down, int special, int key, int x, i
 EMSCRIPTEN_KEEPALIVE void velk_glut_mouse(int button, int state, int x, int y) {
     if (phase != Phase::Running && phase != Phase::ContextLost)
         return;
-    if (handlers.mouse != nullptr)
+    if (handlers.mouse != nullptr) {
+        logInput(kInputMouse, button, state, x, y);
         handlers.mouse(button, state, x, y);
+    }
     finishCallback();
 }
 
 EMSCRIPTEN_KEEPALIVE void velk_glut_passive_motion(int x, int y) {
     if (phase != Phase::Running && phase != Phase::ContextLost)
         return;
-    if (handlers.passiveMotion != nullptr)
+    if (handlers.passiveMotion != nullptr) {
+        logInput(kInputMotion, 0, -1, x, y);
         handlers.passiveMotion(x, y);
+    }
     finishCallback();
 }
 

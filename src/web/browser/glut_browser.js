@@ -160,6 +160,21 @@ var LibraryVelkGlut = {
 
     onContextRestored: function() {
       VelkGlut.call(function() { _velk_glut_context(0); });
+    },
+
+    // The input glut_browser.cpp delivered to the game, for tests: {count, events}, count being
+    // every delivery so far and events the last of them, oldest first (input_log.h's layout).
+    readInput: function() {
+      var log = _velk_input_log() >> 2;
+      var count = HEAPU32[log];
+      var capacity = HEAPU32[log + 1];
+      var events = [];
+      for (var n = Math.max(count - capacity, 0); n < count; ++n) {
+        var at = log + 2 + (n % capacity) * 5;
+        events.push({ kind: ['key', 'special', 'mouse', 'motion'][HEAP32[at]], code: HEAP32[at + 1],
+                      state: HEAP32[at + 2], x: HEAP32[at + 3], y: HEAP32[at + 4] });
+      }
+      return { count: count, events: events };
     }
   },
 
@@ -179,6 +194,7 @@ var LibraryVelkGlut = {
     Module['readCounters'] = function() {
       return [HEAP32[counters >> 2], HEAP32[(counters >> 2) + 1]];
     };
+    Module['readInput'] = VelkGlut.readInput;
     VelkGlut.fitCanvas();
     VelkGlut.listen(canvas, 'keydown', function(event) { VelkGlut.onKey(event, 1); });
     VelkGlut.listen(canvas, 'keyup', function(event) { VelkGlut.onKey(event, 0); });
