@@ -15,4 +15,5 @@ cmake --build "$BUILD" --target velkarovantine -j"$(nproc)"
 EXE=$BUILD/src/app/velkarovantine
 
 "$PYTHON" tests/browser/web_test.py "$SITE" "$EXE" "$ART"
+"$PYTHON" tests/browser/touch_test.py "$SITE" "$ART"
 "$PYTHON" bench/web_pacing.py "$SITE" "$EXE" "$ART" 10
