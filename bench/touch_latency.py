@@ -5,10 +5,10 @@ Prints figures and asserts nothing; touch_latency(site, samples) is for other be
 
 Each sample presses "Brake" during a race (a tap on the window's centre first restarts a crashed
 race; during a race the game ignores it). Listeners on the window time the touch from the event's
-timeStamp: to the moment the key's press had been delivered to the game (the bubbling listener
-runs once the layer's call into the game has returned) and to the next simulation step after it.
-The press acts in that next step when it was delivered during the event itself, before any
-further step ran.
+timeStamp to the moment the key's press had been delivered to the game (the bubbling listener
+runs once the layer's call into the game has returned), and from there to the next simulation
+step (polled with zero-delay timeouts, so to within a few ms). The press acts in that next step
+when it was delivered during the event itself, before any further step ran.
 """
 import os
 import random
@@ -36,10 +36,9 @@ addEventListener('pointerdown', e => {
   const delivered = performance.now(), ticks = velkStats().ticks, input = velkInput();
   const sample = {delivered: delivered - start.t, sameStep: ticks === start.ticks,
                   heard: input.events.slice(input.events.length - (input.count - start.count))};
-  const t = start.t;
   velkTouchSamples.push(sample);
   (function next() {
-    if (velkStats().ticks > ticks) sample.nextStep = performance.now() - t;
+    if (velkStats().ticks > ticks) sample.nextStep = performance.now() - delivered;
     else setTimeout(next, 0);
   })();
 });
@@ -83,7 +82,8 @@ def touch_latency(site, samples=40):
     log("  delivered as the one special-key press 103 during the event, before any further"
         " step: %d of %d" % (len(in_time), len(got)))
     if in_time:
-        log("  touch event to the next simulation step: " + figures(result["next_step_ms"]))
+        log("  delivery to the next simulation step, which acts on it: "
+            + figures(result["next_step_ms"]))
     return result
 
 
