@@ -19,4 +19,5 @@ EXE=$BUILD/src/app/velkarovantine
 
 "$PYTHON" tests/browser/web_test.py "$SITE" "$EXE" "$ART"
 "$PYTHON" tests/browser/install_test.py "$SITE"
+"$PYTHON" tests/browser/touch_test.py "$SITE" "$ART"
 "$PYTHON" bench/web_pacing.py "$SITE" "$EXE" "$ART" 2 1

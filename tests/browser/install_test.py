@@ -111,9 +111,7 @@ def groups(folder, b, origin, server):
         for page in ("/index.html", "/"):
             b.driver.get(origin + page)
             b.wait_shot(20, "menu_shown", "the title screen offline at " + page)
-        b.console_errors()
-        severe = [e["message"] for e in b.console if e["level"] == "SEVERE"]
-        check(not severe, "console errors (the favicon's included):\n  " + "\n  ".join(severe))
+        b.check_console("offline")
 
     with open(os.path.join(folder, "style.css"), encoding="utf-8") as f:
         original = f.read()

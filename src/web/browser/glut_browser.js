@@ -1,6 +1,7 @@
 // glut_browser.js: the page side of GLUT in the browser (an Emscripten --js-library). The canvas
 // is the window: it fills the page's client area, one canvas pixel per CSS pixel, and its keyboard,
-// mouse, resize and WebGL context events go to glut_browser.cpp in the form GLUT delivers them.
+// resize and WebGL context events go to glut_browser.cpp in the form GLUT delivers them; pointers
+// are glut_pointer.js's.
 // What the page shows for each game state is up to Module.setGameState (page.js).
 
 var LibraryVelkGlut = {
@@ -11,7 +12,6 @@ var LibraryVelkGlut = {
     height: -1,
     pointerX: 0,
     pointerY: 0,
-    pressedButtons: 0,
     removers: [],
 
     // Keys GLUT hands to the special handlers, by KeyboardEvent.key.
@@ -97,43 +97,6 @@ var LibraryVelkGlut = {
       });
     },
 
-    onMouseDown: function(event) {
-      VelkGlut.canvas.focus();
-      event.preventDefault();  // no text selection, no middle-button scrolling
-      if (event.button > 2) return;
-      VelkGlut.place(event);
-      VelkGlut.pressedButtons |= 1 << event.button;
-      VelkGlut.mouse(event.button, 0 /* GLUT_DOWN */);
-    },
-
-    // Releases anywhere in the page end a press that began on the canvas, as a window system's
-    // implicit grab delivers them.
-    onMouseUp: function(event) {
-      var bit = 1 << event.button;
-      if (event.button > 2 || !(VelkGlut.pressedButtons & bit)) return;
-      VelkGlut.pressedButtons &= ~bit;
-      VelkGlut.place(event);
-      VelkGlut.mouse(event.button, 1 /* GLUT_UP */);
-    },
-
-    onMouseMove: function(event) {
-      VelkGlut.place(event);
-      if (event.buttons !== 0) return;  // dragging: the game registers no motion handler
-      VelkGlut.call(function() {
-        _velk_glut_passive_motion(VelkGlut.pointerX, VelkGlut.pointerY);
-      });
-    },
-
-    // Wheel steps arrive as buttons 3 (up) and 4 (down), pressed and released, as in freeglut.
-    onWheel: function(event) {
-      if (event.ctrlKey || event.deltaY === 0) return;  // leave page zoom to the browser
-      event.preventDefault();
-      VelkGlut.place(event);
-      var button = event.deltaY < 0 ? 3 : 4;
-      VelkGlut.mouse(button, 0);
-      VelkGlut.mouse(button, 1);
-    },
-
     // Sizes the canvas to the client area; true when the size changed. The drawing buffer keeps
     // at least one pixel each way, while the game hears the real size, zero included.
     fitCanvas: function() {
@@ -160,6 +123,21 @@ var LibraryVelkGlut = {
 
     onContextRestored: function() {
       VelkGlut.call(function() { _velk_glut_context(0); });
+    },
+
+    // The input glut_browser.cpp delivered to the game, for tests: {count, events}, count being
+    // every delivery so far and events the last of them, oldest first (input_log.h's layout).
+    readInput: function() {
+      var log = _velk_input_log() >> 2;
+      var count = HEAPU32[log];
+      var capacity = HEAPU32[log + 1];
+      var events = [];
+      for (var n = Math.max(count - capacity, 0); n < count; ++n) {
+        var at = log + 2 + (n % capacity) * 5;
+        events.push({ kind: ['key', 'special', 'mouse', 'motion'][HEAP32[at]], code: HEAP32[at + 1],
+                      state: HEAP32[at + 2], x: HEAP32[at + 3], y: HEAP32[at + 4] });
+      }
+      return { count: count, events: events };
     }
   },
 
@@ -171,7 +149,7 @@ var LibraryVelkGlut = {
     _emscripten_force_exit(status);
   },
 
-  velk_page_open__deps: ['$VelkGlut'],
+  velk_page_open__deps: ['$VelkGlut', '$VelkPointer'],
   velk_page_open: function(title, counters) {
     document.title = UTF8ToString(title);
     var canvas = Module['canvas'] || document.getElementById('canvas');
@@ -179,14 +157,11 @@ var LibraryVelkGlut = {
     Module['readCounters'] = function() {
       return [HEAP32[counters >> 2], HEAP32[(counters >> 2) + 1]];
     };
+    Module['readInput'] = VelkGlut.readInput;
     VelkGlut.fitCanvas();
     VelkGlut.listen(canvas, 'keydown', function(event) { VelkGlut.onKey(event, 1); });
     VelkGlut.listen(canvas, 'keyup', function(event) { VelkGlut.onKey(event, 0); });
-    VelkGlut.listen(canvas, 'mousedown', VelkGlut.onMouseDown);
-    VelkGlut.listen(window, 'mouseup', VelkGlut.onMouseUp);
-    VelkGlut.listen(canvas, 'mousemove', VelkGlut.onMouseMove);
-    VelkGlut.listen(canvas, 'wheel', VelkGlut.onWheel, { passive: false });
-    VelkGlut.listen(canvas, 'contextmenu', function(event) { event.preventDefault(); });
+    VelkPointer.open(canvas);
     VelkGlut.listen(window, 'resize', VelkGlut.onResize);
     VelkGlut.listen(canvas, 'webglcontextlost', VelkGlut.onContextLost);
     VelkGlut.listen(canvas, 'webglcontextrestored', VelkGlut.onContextRestored);

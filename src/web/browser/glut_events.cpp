@@ -1,10 +1,12 @@
 // glut_events.cpp: the page's events, handed over by glut_browser.js, delivered to the game's
 // handlers as GLUT delivers them: keys, mouse buttons, pointer motion, resizes, and the loss and
 // return of the WebGL context.
+#include <GL/glut.h>
 #include <emscripten.h>
 
 #include "glut_runtime.h"
 #include "gpu_webgl.h"
+#include "input_log.h"
 
 // Static helpers
 
@@ -21,14 +23,20 @@ EMSCRIPTEN_KEEPALIVE void velk_glut_key(int down, int special, int key, int x, i
     if (!delivering())
         return;
     const Handlers& h = runtime.handlers;
+    const int state = down != 0 ? GLUT_DOWN : GLUT_UP;
     if (special != 0) {
         void (*handler)(int, int, int) = down != 0 ? h.special : h.specialUp;
-        if (handler != nullptr)
+        if (handler != nullptr) {
+            logInput(kInputSpecial, key, state, x, y);
             handler(key, x, y);
+        }
     } else {
         void (*handler)(unsigned char, int, int) = down != 0 ? h.keyboard : h.keyboardUp;
-        if (handler != nullptr)
-            handler(static_cast<unsigned char>(key), x, y);
+        const auto character = static_cast<unsigned char>(key);
+        if (handler != nullptr) {
+            logInput(kInputKey, character, state, x, y);
+            handler(character, x, y);
+        }
     }
     finishCallback();
 }
@@ -36,16 +44,20 @@ EMSCRIPTEN_KEEPALIVE void velk_glut_key(int down, int special, int key, int x, i
 EMSCRIPTEN_KEEPALIVE void velk_glut_mouse(int button, int state, int x, int y) {
     if (!delivering())
         return;
-    if (runtime.handlers.mouse != nullptr)
+    if (runtime.handlers.mouse != nullptr) {
+        logInput(kInputMouse, button, state, x, y);
         runtime.handlers.mouse(button, state, x, y);
+    }
     finishCallback();
 }
 
 EMSCRIPTEN_KEEPALIVE void velk_glut_passive_motion(int x, int y) {
     if (!delivering())
         return;
-    if (runtime.handlers.passiveMotion != nullptr)
+    if (runtime.handlers.passiveMotion != nullptr) {
+        logInput(kInputMotion, 0, -1, x, y);
         runtime.handlers.passiveMotion(x, y);
+    }
     finishCallback();
 }
 

@@ -34,6 +34,11 @@ var Module = {
   }
 };
 
+// For tests and benchmarks: the input the game's handlers received, {count, events}.
+window.velkInput = function() {
+  return Module.readInput ? Module.readInput() : { count: 0, events: [] };
+};
+
 // For tests and benchmarks: timer callbacks run, frames drawn, and the game's state.
 window.velkStats = function() {
   var counters = Module.readCounters ? Module.readCounters() : [0, 0];
