@@ -15,6 +15,7 @@
 #include "course.h"
 #include "frame.h"
 #include "race.h"
+#include "shared_constants.h"
 #include "shell.h"
 #include "world.h"
 
@@ -88,7 +89,7 @@ static void startRace() {
 // Opens a window of the game's kind at this size and waits until GLUT has shown and sized it.
 static int openWindow(int width, int height) {
     glutInitWindowSize(width, height);
-    const int window = glutCreateWindow("Velkarovantine");
+    const int window = glutCreateWindow(kGameTitle);
     initGraphics();
     glutDisplayFunc(ignoreRedisplay);
     glutReshapeFunc(noteReshape);

@@ -17,12 +17,13 @@
 #include "fresh_game.h"
 #include "gpu.h"
 #include "race.h"
+#include "shared_constants.h"
 #include "shell.h"
 #include "world.h"
 
 // Constants
-static const int kWidth = 800;
-static const int kHeight = 600;
+static const int kWidth = kStartWindowWidth;
+static const int kHeight = kStartWindowHeight;
 
 // Stand-in glyph of about Helvetica 18's size: 10 x 13 pixels, two runs in every row.
 static const int kGlyphRows = 13;

@@ -18,6 +18,7 @@
 #include "keyboard.h"
 #include "menu.h"
 #include "race.h"
+#include "shared_constants.h"
 #include "shell.h"
 #include "world.h"
 #include "world_checks.h"
@@ -111,8 +112,8 @@ static void startProgram() {
     gameOverButtons.clear();
     roadOffset = 0.0f;
     score = 0;
-    windowWidth = 800;
-    windowHeight = 600;
+    windowWidth = kStartWindowWidth;
+    windowHeight = kStartWindowHeight;
     shadow = Shadow{};
     fakegl::reset();
     initGraphics();
