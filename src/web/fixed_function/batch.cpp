@@ -55,8 +55,8 @@ static uint32_t vertexHash(const gpu::Vertex& v) {
     uint32_t last = 0;
     std::memcpy(words, &v, sizeof words);
     std::memcpy(&last, reinterpret_cast<const char*>(&v) + sizeof words, sizeof last);
-    const uint64_t hash = (words[0] * kMix[0]) ^ (words[1] * kMix[1]) ^ (words[2] * kMix[2]) ^
-                          (last * kMix[3]);
+    const uint64_t hash =
+        (words[0] * kMix[0]) ^ (words[1] * kMix[1]) ^ (words[2] * kMix[2]) ^ (last * kMix[3]);
     return static_cast<uint32_t>(hash >> kHashShift);
 }
 
