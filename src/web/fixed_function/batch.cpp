@@ -20,7 +20,8 @@ static const uint64_t kMix[4] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu, 0x165
                                  0xD6E8FEB86659FD93u};
 static const int kHashShift = 32;  // the hash is the products' top 32 bits, its top 12 the slot
 static const int kSlotShift = 32 - 12;
-static_assert(sizeof(gpu::Vertex) == 6 * sizeof(float) + 4 * sizeof(uint8_t),
+static_assert(sizeof(gpu::Vertex) == sizeof(gpu::Vertex::position) + sizeof(gpu::Vertex::normal) +
+                                         sizeof(gpu::Vertex::colour),
               "vertices compare byte for byte, so they have no padding");
 
 // Types
@@ -60,6 +61,13 @@ static uint32_t vertexHash(const gpu::Vertex& v) {
     return static_cast<uint32_t>(hash >> kHashShift);
 }
 
+// Bytes, not values: equal bytes draw the same, and values such as 0 and -0 that are equal
+// without equal bytes only cost a copy more.
+static bool sameBytes(const gpu::Vertex& a, const gpu::Vertex& b) {
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 // Public functions
 
 uint16_t ff::addSharedVertex() {
@@ -67,7 +75,7 @@ uint16_t ff::addSharedVertex() {
     const uint32_t hash = vertexHash(v);
     SharedSlot& slot = sharedSlots[hash >> kSlotShift];
     if (slot.hash == hash && slot.vertex < batch.vertexCount &&
-        std::memcmp(&batchVertices[slot.vertex], &v, sizeof v) == 0)
+        sameBytes(batchVertices[slot.vertex], v))
         return slot.vertex;
     slot = SharedSlot{hash, static_cast<uint16_t>(batch.vertexCount)};
     return addVertex();
