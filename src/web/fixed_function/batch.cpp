@@ -14,32 +14,12 @@ static const int kQuadVertices = 4;
 static const int kQuadIndices = 6;
 static const int kMaxCarried = 4;  // a fan's centre and a primitive's last three
 static const float kWindowNormal[3] = {0.0f, 0.0f, 1.0f};
-static const size_t kSharedSlots = 4096;  // a power of two
-// Odd constants whose products spread a vertex's bytes over the top bits of the hash.
-static const uint64_t kMix[4] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu, 0x165667B19E3779F9u,
-                                 0xD6E8FEB86659FD93u};
-static const int kHashShift = 32;  // the hash is the products' top 32 bits, its top 12 the slot
-static const int kSlotShift = 32 - 12;
-static_assert(sizeof(gpu::Vertex) == sizeof(gpu::Vertex::position) + sizeof(gpu::Vertex::normal) +
-                                         sizeof(gpu::Vertex::colour),
-              "vertices compare byte for byte, so they have no padding");
-
-// Types
-
-struct SharedSlot {
-    uint32_t hash;    // the vertex's whole hash
-    uint16_t vertex;  // its index in the batch
-};
 
 // Globals
 
 ff::Batch ff::batch;
 gpu::Vertex ff::batchVertices[ff::kMaxVertices];
 uint16_t ff::batchIndices[ff::kMaxIndices];
-// The vertex the batch last added with each hash, with the rest of its hash so that most
-// differing vertices are told apart without reading them. A slot may name a vertex since
-// overwritten or beyond the batch's end, so a match is always checked against the vertex itself.
-static SharedSlot sharedSlots[kSharedSlots];
 
 // Static helpers
 
@@ -50,36 +30,7 @@ static bool stateCurrent(bool windowSpace) {
            b.projectionChanges == ff::matrices.projectionChanges;
 }
 
-// A hash of vertex v: independent products, so it costs few cycles.
-static uint32_t vertexHash(const gpu::Vertex& v) {
-    uint64_t words[3];
-    uint32_t last = 0;
-    std::memcpy(words, &v, sizeof words);
-    std::memcpy(&last, reinterpret_cast<const char*>(&v) + sizeof words, sizeof last);
-    const uint64_t hash =
-        (words[0] * kMix[0]) ^ (words[1] * kMix[1]) ^ (words[2] * kMix[2]) ^ (last * kMix[3]);
-    return static_cast<uint32_t>(hash >> kHashShift);
-}
-
-// Bytes, not values: equal bytes draw the same, and values such as 0 and -0 that are equal
-// without equal bytes only cost a copy more.
-static bool sameBytes(const gpu::Vertex& a, const gpu::Vertex& b) {
-    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // Public functions
-
-uint16_t ff::addSharedVertex() {
-    const gpu::Vertex& v = batchVertices[batch.vertexCount];
-    const uint32_t hash = vertexHash(v);
-    SharedSlot& slot = sharedSlots[hash >> kSlotShift];
-    if (slot.hash == hash && slot.vertex < batch.vertexCount &&
-        sameBytes(batchVertices[slot.vertex], v))
-        return slot.vertex;
-    slot = SharedSlot{hash, static_cast<uint16_t>(batch.vertexCount)};
-    return addVertex();
-}
 
 void ff::resetBatch() {
     batch = Batch{};

@@ -90,11 +90,6 @@ inline uint16_t addVertex() {
     return static_cast<uint16_t>(batch.vertexCount++);
 }
 
-// Adds the vertex nextVertex gave unless the batch already holds one equal to it byte for byte;
-// returns the index of the one to draw. Drawing either gives the same fragments, and the card
-// then receives and shades the shared corners of strips and meshes once.
-uint16_t addSharedVertex();
-
 inline void addTriangle(uint16_t a, uint16_t b, uint16_t c) {
     uint16_t* out = batchIndices + batch.indexCount;
     out[0] = a;

@@ -148,7 +148,7 @@ static void triangleVertex(float x, float y, float z) {
         primitive.outside &= outcode(out.position);
     std::memcpy(out.normal, ff::currentEyeNormal(), sizeof out.normal);
     std::memcpy(out.colour, ff::glState.colourBytes, sizeof out.colour);
-    assemble(ff::addSharedVertex());
+    assemble(ff::addVertex());
 }
 
 // A line vertex: carried to window pixels, as GL does, with the current colour.
