@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 #include <emscripten.h>
 
+#include "frame_repeat.h"
 #include "glut_runtime.h"
 #include "gpu_webgl.h"
 #include "input_log.h"
@@ -62,6 +63,7 @@ EMSCRIPTEN_KEEPALIVE void velk_glut_passive_motion(int x, int y) {
 }
 
 EMSCRIPTEN_KEEPALIVE void velk_glut_reshape(int width, int height) {
+    gpu::forgetLastFrame();  // a canvas given a new size is blank until drawn again
     if (!delivering())
         return;
     deliverReshape(width, height);

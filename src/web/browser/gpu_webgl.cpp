@@ -13,8 +13,10 @@
 #include <cstring>
 #include <vector>
 
+#include "frame_repeat.h"
 #include "gpu.h"
 #include "gpu_params.h"
+#include "scene_pieces.h"
 #include "webgl_programs.h"
 
 // Constants
@@ -22,7 +24,6 @@
 // First sizes of the streaming buffers; they double whenever a frame does not fit.
 static const GLsizeiptr kFirstVertexBytes = 1024 * sizeof(gpu::Vertex);
 static const GLsizeiptr kFirstIndexBytes = 3 * 1024 * sizeof(uint16_t);
-
 // Types
 
 // The GL objects of the context; ready is false until they exist in the current context.
@@ -33,17 +34,30 @@ struct Resources {
     GLuint indexBuffer = 0;
     GLsizeiptr vertexCapacity = 0;  // bytes
     GLsizeiptr indexCapacity = 0;
+    GLuint breakTarget = 0;  // a 1 x 1 framebuffer whose clearing ends the rasteriser's scene
 };
 
 // A batch waiting for the frame's upload: its state as shader parameters and where its vertices
-// and indices start in the frame's arrays.
+// and indices start in the frame's arrays. Fields of 4 bytes, so that draws compare as bytes.
 struct QueuedDraw {
     float params[gpu::kParamFloats];
-    bool depthTest;
-    size_t firstVertex;
-    size_t firstIndex;
-    size_t indexCount;
+    uint32_t depthTest;
+    uint32_t firstVertex;
+    uint32_t firstIndex;
+    uint32_t indexCount;
 };
+static_assert(sizeof(QueuedDraw) == sizeof(float) * gpu::kParamFloats + 4 * sizeof(uint32_t),
+              "queued draws have no padding");
+
+// A viewport or a clear, waiting to be carried out after the draws queued before it.
+struct QueuedStep {
+    uint32_t drawsBefore;  // queued draws that come first
+    uint32_t viewport;     // 1: the viewport box, 0: a clear of the buffers in box[0]
+    int32_t box[4];
+    float rgba[4];  // the clear's colour
+};
+static_assert(sizeof(QueuedStep) == 2 * sizeof(uint32_t) + 4 * sizeof(int32_t) + 4 * sizeof(float),
+              "queued steps have no padding");
 
 // What the context last received, so unchanged state is not sent again.
 struct Applied {
@@ -63,6 +77,7 @@ static int viewportBox[4] = {0, 0, 0, 0};
 static std::vector<gpu::Vertex> queuedVertices;  // cleared, not freed, after every upload
 static std::vector<uint16_t> queuedIndices;
 static std::vector<QueuedDraw> queuedDraws;
+static std::vector<QueuedStep> queuedSteps;
 
 // Static helpers
 
@@ -96,6 +111,7 @@ static void createObjects() {
     resources.vertexCapacity = kFirstVertexBytes;
     resources.indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, kFirstIndexBytes);
     resources.indexCapacity = kFirstIndexBytes;
+    resources.breakTarget = gpu::createSceneBreak();
     emscripten_glEnableVertexAttribArray(gpu::kPositionSlot);
     emscripten_glEnableVertexAttribArray(gpu::kNormalSlot);
     emscripten_glEnableVertexAttribArray(gpu::kColourSlot);
@@ -141,34 +157,77 @@ static void applyState(const QueuedDraw& draw) {
         std::memcpy(applied.params, draw.params, sizeof draw.params);
         applied.paramsKnown = true;
     }
-    if (!applied.depthKnown || applied.depthTest != draw.depthTest) {
-        if (draw.depthTest)
+    const bool depthTest = draw.depthTest != 0;
+    if (!applied.depthKnown || applied.depthTest != depthTest) {
+        if (depthTest)
             emscripten_glEnable(GL_DEPTH_TEST);
         else
             emscripten_glDisable(GL_DEPTH_TEST);
-        applied.depthTest = draw.depthTest;
+        applied.depthTest = depthTest;
         applied.depthKnown = true;
     }
 }
 
-// Uploads the queued vertices and indices and draws the queued batches in order.
-static void drawQueued() {
-    if (queuedDraws.empty())
-        return;
+// Uploads the frame's queued vertices and indices.
+static void upload() {
     stream(GL_ARRAY_BUFFER, resources.vertexCapacity, queuedVertices.data(),
            static_cast<GLsizeiptr>(queuedVertices.size() * sizeof(gpu::Vertex)));
     stream(GL_ELEMENT_ARRAY_BUFFER, resources.indexCapacity, queuedIndices.data(),
            static_cast<GLsizeiptr>(queuedIndices.size() * sizeof(uint16_t)));
-    for (const QueuedDraw& draw : queuedDraws) {
-        applyState(draw);
-        pointAttributes(draw.firstVertex);
-        emscripten_glDrawElements(
-            GL_TRIANGLES, static_cast<GLsizei>(draw.indexCount), GL_UNSIGNED_SHORT,
-            reinterpret_cast<const void*>(draw.firstIndex * sizeof(uint16_t)));
+}
+
+// Carries out a queued viewport or clear.
+static void carryOut(const QueuedStep& step) {
+    if (step.viewport != 0) {
+        emscripten_glViewport(step.box[0], step.box[1], step.box[2], step.box[3]);
+        return;
     }
+    if ((step.box[0] & GL_COLOR_BUFFER_BIT) != 0)
+        emscripten_glClearColor(step.rgba[0], step.rgba[1], step.rgba[2], step.rgba[3]);
+    emscripten_glClear(static_cast<GLbitfield>(step.box[0]));
+}
+
+// Draws the queued batches and carries out the queued steps, in the order they came.
+static void drawQueued() {
+    if (!queuedDraws.empty())
+        upload();
+    size_t next = 0;
+    size_t sceneLeft = gpu::kSceneIndices;
+    auto drawUpTo = [&](size_t end) {
+        for (; next < end; ++next) {
+            const QueuedDraw& draw = queuedDraws[next];
+            applyState(draw);
+            pointAttributes(draw.firstVertex);
+            gpu::drawPieces(resources.breakTarget, draw.firstIndex, draw.indexCount, sceneLeft);
+        }
+    };
+    for (const QueuedStep& step : queuedSteps) {
+        drawUpTo(step.drawsBefore);
+        carryOut(step);
+    }
+    drawUpTo(queuedDraws.size());
+}
+
+// Whether the queued frame is the one drawn last, for a drawing buffer of the same size: the
+// canvas then still shows it, as nothing is drawn into a canvas that is not drawn again.
+static bool repeatsDrawnFrame() {
+    int size[2] = {0, 0};
+    emscripten_webgl_get_drawing_buffer_size(emscripten_webgl_get_current_context(), &size[0],
+                                             &size[1]);
+    const gpu::FramePart parts[] = {
+        {size, sizeof size},
+        {queuedSteps.data(), queuedSteps.size() * sizeof(QueuedStep)},
+        {queuedDraws.data(), queuedDraws.size() * sizeof(QueuedDraw)},
+        {queuedVertices.data(), queuedVertices.size() * sizeof(gpu::Vertex)},
+        {queuedIndices.data(), queuedIndices.size() * sizeof(uint16_t)}};
+    return gpu::repeatsLastFrame(parts, sizeof parts / sizeof parts[0]);
+}
+
+static void clearQueues() {
     queuedVertices.clear();
     queuedIndices.clear();
     queuedDraws.clear();
+    queuedSteps.clear();
 }
 
 // Public functions
@@ -178,54 +237,55 @@ void gpu::forgetResources() {
     resources = Resources{};
     applied = Applied{};
     forgetProgramFailures();
-    queuedVertices.clear();
-    queuedIndices.clear();
-    queuedDraws.clear();
+    forgetLastFrame();
+    clearQueues();
 }
 
 void gpu::finishFrame() {
-    if (resources.ready)
+    if (resources.ready && !repeatsDrawnFrame())
         drawQueued();
+    clearQueues();
 }
 
 void gpu::viewport(int x, int y, int width, int height) {
-    finishFrame();  // queued batches belong to the old viewport
     viewportBox[0] = x;
     viewportBox[1] = y;
     viewportBox[2] = width;
     viewportBox[3] = height;
     viewportGiven = true;
-    if (resources.ready)
-        emscripten_glViewport(x, y, width, height);
-    else
+    if (!resources.ready) {
         ensureReady();  // applies the viewport once the objects exist
+        return;
+    }
+    QueuedStep step{};
+    step.drawsBefore = static_cast<uint32_t>(queuedDraws.size());
+    step.viewport = 1;
+    std::memcpy(step.box, viewportBox, sizeof step.box);
+    queuedSteps.push_back(step);
 }
 
 void gpu::clear(bool colour, bool depth, const float rgba[4]) {
-    if (!ensureReady())
+    if (!ensureReady() || (!colour && !depth))
         return;
-    drawQueued();
-    GLbitfield mask = 0;
-    if (colour) {
-        emscripten_glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-        mask |= GL_COLOR_BUFFER_BIT;
-    }
-    if (depth)
-        mask |= GL_DEPTH_BUFFER_BIT;
-    if (mask != 0)
-        emscripten_glClear(mask);
+    QueuedStep step{};
+    step.drawsBefore = static_cast<uint32_t>(queuedDraws.size());
+    step.box[0] = static_cast<int32_t>((colour ? GL_COLOR_BUFFER_BIT : 0) |
+                                       (depth ? GL_DEPTH_BUFFER_BIT : 0));
+    if (colour)
+        std::memcpy(step.rgba, rgba, sizeof step.rgba);
+    queuedSteps.push_back(step);
 }
 
 void gpu::drawTriangles(const State& state, const Vertex* vertices, size_t vertexCount,
                         const uint16_t* indices, size_t indexCount) {
     if (indexCount == 0 || !ensureReady())
         return;
-    QueuedDraw draw;
+    QueuedDraw draw{};
     packState(state, draw.params);
-    draw.depthTest = state.depthTest;
-    draw.firstVertex = queuedVertices.size();
-    draw.firstIndex = queuedIndices.size();
-    draw.indexCount = indexCount;
+    draw.depthTest = state.depthTest ? 1 : 0;
+    draw.firstVertex = static_cast<uint32_t>(queuedVertices.size());
+    draw.firstIndex = static_cast<uint32_t>(queuedIndices.size());
+    draw.indexCount = static_cast<uint32_t>(indexCount);
     queuedDraws.push_back(draw);
     queuedVertices.insert(queuedVertices.end(), vertices, vertices + vertexCount);
     queuedIndices.insert(queuedIndices.end(), indices, indices + indexCount);
