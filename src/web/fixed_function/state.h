@@ -47,6 +47,10 @@ struct GlState {
     // The lights, each position carried into eye space when it was set.
     gpu::Light lights[gpu::kLights] = {kInitialLight0, kInitialOtherLight};
     int viewport[4] = {};                        // x, y, width, height in window pixels
+    // Device pixels of the drawing buffer per window pixel, across and up: the page's backing
+    // store over the window size the game hears. Window pixel edges land on the device pixels
+    // windowToDevice rounds them to.
+    double deviceScale[2] = {1.0, 1.0};
     float clearColour[4] = {};                   // glClearColor's, clamped to [0, 1]
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the current colour
     uint8_t colourBytes[4] = {kFullByte, kFullByte, kFullByte, kFullByte};  // as vertices carry it
@@ -76,6 +80,14 @@ void buildDrawState(gpu::State& s, bool windowSpace);
 
 // Whether two draw states draw alike: every field compared.
 bool sameDrawState(const gpu::State& a, const gpu::State& b);
+
+// A window pixel edge (a whole window pixel count from the left, or from the bottom) as the device
+// pixel edge round(edge * scale): at an integer scale every window pixel is an exact square of
+// device pixels, at a fractional one floor(scale) or ceil(scale) of them, never a part of one.
+int windowToDevice(int edge, int axis);
+
+// A window-pixel box (x, y, width, height) as the device-pixel box its edges round to.
+void deviceBox(const int box[4], int out[4]);
 
 // Clip coordinates to window pixels through the viewport, depth in NDC.
 void clipToWindow(const float clip[4], float window[3]);
