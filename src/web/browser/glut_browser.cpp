@@ -50,6 +50,7 @@ static EM_BOOL drawRequestedFrame(double /*time*/, void* /*userData*/) {
     runtime.frameRequested = false;
     if (!runtime.redisplayPending || runtime.phase != Phase::Running)
         return EM_FALSE;
+    velk_page_frame();
     runtime.redisplayPending = false;
     if (runtime.handlers.display == nullptr)
         return EM_FALSE;

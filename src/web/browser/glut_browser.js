@@ -15,7 +15,7 @@ var LibraryVelkGlut = {
     up: 1,
     devicePixels: null,   // [width, height] the canvas covers on the screen, where the browser says
     maxSide: Infinity,    // the longest side WebGL can draw into (velk_page_limit)
-    ratioQuery: null,     // the media query that changes with devicePixelRatio
+    ratio: 1,             // devicePixelRatio when the drawing buffer was last sized
     // The drawing buffer holds at most a 4K screen's pixels; beyond that (or beyond what WebGL can
     // draw into) it keeps the canvas's shape at fewer pixels, and the browser stretches it.
     MAX_BUFFER_PIXELS: 3840 * 2160,
@@ -120,13 +120,18 @@ var LibraryVelkGlut = {
     },
 
     // Sizes the drawing buffer to the device pixels the canvas covers (the browser's count where
-    // it gives one, else the CSS size times devicePixelRatio, rounded), at least one pixel each
-    // way and within the cap, and tells the GL layer its scale when that changed: it redraws.
-    // From the game's code the call is direct (VelkGlut.call would end a program still starting).
+    // it gives one that agrees with devicePixelRatio to within a CSS pixel's worth, else the CSS
+    // size times devicePixelRatio, rounded), at least one pixel each way and within the cap, and
+    // tells the GL layer its scale when that changed: it redraws. From the game's code the call
+    // is direct (VelkGlut.call would end a program still starting). Chromium's device emulation
+    // counts CSS pixels as device pixels in the browser's count, hence the agreement.
     fitBuffer: function(inGame) {
       var ratio = window.devicePixelRatio || 1;
-      var size = VelkGlut.devicePixels ||
-                 [Math.round(VelkGlut.width * ratio), Math.round(VelkGlut.height * ratio)];
+      VelkGlut.ratio = ratio;
+      var size = [Math.round(VelkGlut.width * ratio), Math.round(VelkGlut.height * ratio)];
+      var counted = VelkGlut.devicePixels;
+      if (counted && Math.abs(counted[0] - size[0]) <= ratio + 1 &&
+          Math.abs(counted[1] - size[1]) <= ratio + 1) size = counted;
       var w = Math.max(size[0], 1), h = Math.max(size[1], 1);
       var shrink = Math.min(1, VelkGlut.maxSide / w, VelkGlut.maxSide / h,
                             Math.sqrt(VelkGlut.MAX_BUFFER_PIXELS / (w * h)));
@@ -152,8 +157,8 @@ var LibraryVelkGlut = {
     },
 
     // Follows the canvas's device pixels: a ResizeObserver hears them change (a resize, zoom,
-    // another screen) where the browser counts them; everywhere a media query hears the ratio
-    // change, and the buffer follows devicePixelRatio.
+    // another screen) where the browser counts them; everywhere each frame looks at
+    // devicePixelRatio (velk_page_frame), which no event reliably announces.
     watchDensity: function(canvas) {
       try {
         var observer = new ResizeObserver(VelkGlut.onDevicePixels);
@@ -162,22 +167,8 @@ var LibraryVelkGlut = {
       } catch (e) {
         // no ResizeObserver, or none that counts device pixels
       }
-      VelkGlut.watchRatio();
-      VelkGlut.removers.push(function() {
-        VelkGlut.ratioQuery.removeEventListener('change', VelkGlut.onRatio);
-      });
     },
 
-    watchRatio: function() {
-      VelkGlut.ratioQuery = window.matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)');
-      VelkGlut.ratioQuery.addEventListener('change', VelkGlut.onRatio);
-    },
-
-    onRatio: function() {
-      VelkGlut.ratioQuery.removeEventListener('change', VelkGlut.onRatio);
-      VelkGlut.watchRatio();
-      VelkGlut.fitBuffer();
-    },
 
     onResize: function() {
       if (!VelkGlut.fitCanvas()) return;
@@ -249,6 +240,12 @@ var LibraryVelkGlut = {
   velk_page_limit: function(side) {
     if (side > 0) VelkGlut.maxSide = side;
     VelkGlut.fitBuffer(true);
+  },
+
+  // Before each frame: a new devicePixelRatio sizes the drawing buffer anew.
+  velk_page_frame__deps: ['$VelkGlut'],
+  velk_page_frame: function() {
+    if ((window.devicePixelRatio || 1) !== VelkGlut.ratio) VelkGlut.fitBuffer(true);
   },
 
   velk_page_cursor__deps: ['$VelkGlut'],

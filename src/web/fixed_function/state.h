@@ -82,8 +82,11 @@ void buildDrawState(gpu::State& s, bool windowSpace);
 bool sameDrawState(const gpu::State& a, const gpu::State& b);
 
 // A window pixel edge (a whole window pixel count from the left, or from the bottom) as the device
-// pixel edge round(edge * scale): at an integer scale every window pixel is an exact square of
-// device pixels, at a fractional one floor(scale) or ceil(scale) of them, never a part of one.
+// pixel edge round(edge * scale). Lines and bitmaps work out which window pixels they cover in
+// window pixels, as they would at scale 1, and each covered pixel becomes the device pixels
+// between its edges: at an integer scale an exact square, at a fractional one floor(scale) or
+// ceil(scale) of them each way, never part of one, so nothing is resampled and at scale 1 the
+// picture is the window's to the pixel. The 3D scene's viewport maps the same way.
 int windowToDevice(int edge, int axis);
 
 // A window-pixel box (x, y, width, height) as the device-pixel box its edges round to.
