@@ -46,7 +46,7 @@ struct GlState {
                                 kInitialMaterialDiffuse, 1.0f};
     // The lights, each position carried into eye space when it was set.
     gpu::Light lights[gpu::kLights] = {kInitialLight0, kInitialOtherLight};
-    int viewport[4] = {};                        // x, y, width, height in window pixels
+    int viewport[4] = {};  // x, y, width, height in window pixels
     // Device pixels of the drawing buffer per window pixel, across and up: the page's backing
     // store over the window size the game hears. Window pixel edges land on the device pixels
     // windowToDevice rounds them to.
