@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The browser build: builds the site (scripts/web.sh --build-only) and the desktop game, then plays
 # both in the browser tests (tests/browser/web_test.py: headless Chromium with SwiftShader, and
-# Firefox and WebKit under Xvfb, against the desktop game's shots under Xvfb), and prints each
-# engine's pacing next to the desktop's and the page's download size (bench/web_pacing.py, figures
-# only, one short round). About 6 to 10 minutes on 2 cores, depending on the load.
+# Firefox and WebKit under Xvfb, against the desktop game's shots under Xvfb; the pixel ratios in
+# tests/browser/density_test.py), and prints each engine's pacing next to the desktop's and the
+# page's download size (bench/web_pacing.py, figures only, one short round). About 7 to 11 minutes
+# on 2 cores, depending on the load.
 set -euo pipefail
 source scripts/deps.sh
 # Debian's interpreter: python3-selenium is installed for it, not for another python3 on PATH.
@@ -20,4 +21,5 @@ EXE=$BUILD/src/app/velkarovantine
 "$PYTHON" tests/browser/web_test.py "$SITE" "$EXE" "$ART"
 "$PYTHON" tests/browser/install_test.py "$SITE"
 "$PYTHON" tests/browser/touch_test.py "$SITE" "$ART"
+"$PYTHON" tests/browser/density_test.py "$SITE" "$EXE" "$ART"
 "$PYTHON" bench/web_pacing.py "$SITE" "$EXE" "$ART" 2 1

@@ -32,6 +32,10 @@ void setCapability(GLenum cap, bool on);
 void setColourMaterial(GLenum face, GLenum mode);
 void setLight(GLenum light, GLenum pname, const GLfloat* params);
 void setViewport(int x, int y, int width, int height);
+// Device pixels per window pixel, across and up: the drawing buffer is this much finer than the
+// window the game sees; viewports, lines and bitmaps stay in window pixels (state.h says how they
+// map). Positive and finite, else ignored.
+void setDeviceScale(double across, double up);
 void setLineWidth(float width);
 
 // The current matrix, in single precision; each operation multiplies it on the right.

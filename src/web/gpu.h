@@ -13,7 +13,7 @@ constexpr int kLights = 2;
 
 // One vertex as the vertex shader receives it.
 struct Vertex {
-    float position[3];  // eye space; for window-space batches, window pixels x, y and NDC z
+    float position[3];  // eye space; for window-space batches, device pixels x, y and NDC z
     float normal[3];    // eye space, not normalised (the shader does that when normalize is on)
     uint8_t colour[4];  // the current colour when the vertex was given, in 255ths of [0, 1]
 };

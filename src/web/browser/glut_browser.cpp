@@ -8,7 +8,9 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
+#include <webgl/webgl1.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "fixed_function.h"
@@ -34,11 +36,21 @@ static Window window;
 
 // Static helpers
 
+// The longest side the current context can draw into: its viewport and renderbuffer limits.
+static int drawingBufferLimit() {
+    GLint viewportDims[2] = {0, 0};
+    GLint renderbuffer = 0;
+    emscripten_glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportDims);
+    emscripten_glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewportDims[0], viewportDims[1], renderbuffer});
+}
+
 // Draws the frame the game asked for, at the browser's next animation frame.
 static EM_BOOL drawRequestedFrame(double /*time*/, void* /*userData*/) {
     runtime.frameRequested = false;
     if (!runtime.redisplayPending || runtime.phase != Phase::Running)
         return EM_FALSE;
+    velk_page_frame();
     runtime.redisplayPending = false;
     if (runtime.handlers.display == nullptr)
         return EM_FALSE;
@@ -133,6 +145,7 @@ int glutCreateWindow(const char* title) {
         std::exit(1);
     }
     emscripten_webgl_make_context_current(context);
+    velk_page_limit(drawingBufferLimit());
     return kWindowId;
 }
 

@@ -1,7 +1,8 @@
 // glut_browser.js: the page side of GLUT in the browser (an Emscripten --js-library). The canvas
-// is the window: it fills the page's client area, one canvas pixel per CSS pixel, and its keyboard,
-// resize and WebGL context events go to glut_browser.cpp in the form GLUT delivers them; pointers
-// are glut_pointer.js's.
+// is the window: it fills the page's client area, the game hears its size in CSS pixels, and its
+// keyboard, resize and WebGL context events go to glut_browser.cpp in the form GLUT delivers them;
+// pointers are glut_pointer.js's. Its drawing buffer has the device pixels the canvas covers, so
+// the browser shows it without stretching; the GL layer scales what the game draws to it.
 // What the page shows for each game state is up to Module.setGameState (page.js).
 
 var LibraryVelkGlut = {
@@ -10,6 +11,14 @@ var LibraryVelkGlut = {
     canvas: null,
     width: -1,
     height: -1,
+    across: 1,            // drawing buffer pixels per CSS pixel, as the GL layer was told
+    up: 1,
+    devicePixels: null,   // [width, height] the canvas covers on the screen, where the browser says
+    maxSide: Infinity,    // the longest side WebGL can draw into (velk_page_limit)
+    ratio: 1,             // devicePixelRatio when the drawing buffer was last sized
+    // The drawing buffer holds at most a 4K screen's pixels; beyond that (or beyond what WebGL can
+    // draw into) it keeps the canvas's shape at fewer pixels, and the browser stretches it.
+    MAX_BUFFER_PIXELS: 3840 * 2160,
     pointerX: 0,
     pointerY: 0,
     removers: [],
@@ -97,19 +106,69 @@ var LibraryVelkGlut = {
       });
     },
 
-    // Sizes the canvas to the client area; true when the size changed. The drawing buffer keeps
-    // at least one pixel each way, while the game hears the real size, zero included.
-    fitCanvas: function() {
+    // Sizes the canvas to the client area; true when the size changed. The game hears the real
+    // size in CSS pixels, zero included. inGame: called from the game's code, not an event.
+    fitCanvas: function(inGame) {
       var root = document.documentElement;
       var width = root.clientWidth;
       var height = root.clientHeight;
-      if (width === VelkGlut.width && height === VelkGlut.height) return false;
+      var sized = width !== VelkGlut.width || height !== VelkGlut.height;
       VelkGlut.width = width;
       VelkGlut.height = height;
-      VelkGlut.canvas.width = Math.max(width, 1);
-      VelkGlut.canvas.height = Math.max(height, 1);
-      return true;
+      VelkGlut.fitBuffer(inGame);
+      return sized;
     },
+
+    // Sizes the drawing buffer to the device pixels the canvas covers (the browser's count where
+    // it gives one that agrees with devicePixelRatio to within a CSS pixel's worth, else the CSS
+    // size times devicePixelRatio, rounded), at least one pixel each way and within the cap, and
+    // tells the GL layer its scale when that changed: it redraws. From the game's code the call
+    // is direct (VelkGlut.call would end a program still starting). Chromium's device emulation
+    // counts CSS pixels as device pixels in the browser's count, hence the agreement.
+    fitBuffer: function(inGame) {
+      var ratio = window.devicePixelRatio || 1;
+      VelkGlut.ratio = ratio;
+      var size = [Math.round(VelkGlut.width * ratio), Math.round(VelkGlut.height * ratio)];
+      var counted = VelkGlut.devicePixels;
+      if (counted && Math.abs(counted[0] - size[0]) <= ratio + 1 &&
+          Math.abs(counted[1] - size[1]) <= ratio + 1) size = counted;
+      var w = Math.max(size[0], 1), h = Math.max(size[1], 1);
+      var shrink = Math.min(1, VelkGlut.maxSide / w, VelkGlut.maxSide / h,
+                            Math.sqrt(VelkGlut.MAX_BUFFER_PIXELS / (w * h)));
+      w = Math.max(Math.floor(w * shrink), 1);
+      h = Math.max(Math.floor(h * shrink), 1);
+      var canvas = VelkGlut.canvas;
+      if (canvas.width !== w) canvas.width = w;  // even an unchanged size would clear it
+      if (canvas.height !== h) canvas.height = h;
+      var across = VelkGlut.width > 0 ? w / VelkGlut.width : 1;
+      var up = VelkGlut.height > 0 ? h / VelkGlut.height : 1;
+      if (across === VelkGlut.across && up === VelkGlut.up) return;
+      VelkGlut.across = across;
+      VelkGlut.up = up;
+      if (inGame) _velk_glut_scale(across, up);
+      else VelkGlut.call(function() { _velk_glut_scale(across, up); });
+    },
+
+    onDevicePixels: function(entries) {
+      var box = entries[entries.length - 1].devicePixelContentBoxSize;
+      if (!box || !box[0]) return;
+      VelkGlut.devicePixels = [box[0].inlineSize, box[0].blockSize];
+      VelkGlut.fitBuffer();
+    },
+
+    // Follows the canvas's device pixels: a ResizeObserver hears them change (a resize, zoom,
+    // another screen) where the browser counts them; everywhere each frame looks at
+    // devicePixelRatio (velk_page_frame), which no event reliably announces.
+    watchDensity: function(canvas) {
+      try {
+        var observer = new ResizeObserver(VelkGlut.onDevicePixels);
+        observer.observe(canvas, { box: 'device-pixel-content-box' });
+        VelkGlut.removers.push(function() { observer.disconnect(); });
+      } catch (e) {
+        // no ResizeObserver, or none that counts device pixels
+      }
+    },
+
 
     onResize: function() {
       if (!VelkGlut.fitCanvas()) return;
@@ -158,7 +217,8 @@ var LibraryVelkGlut = {
       return [HEAP32[counters >> 2], HEAP32[(counters >> 2) + 1]];
     };
     Module['readInput'] = VelkGlut.readInput;
-    VelkGlut.fitCanvas();
+    VelkGlut.fitCanvas(true);
+    VelkGlut.watchDensity(canvas);
     VelkGlut.listen(canvas, 'keydown', function(event) { VelkGlut.onKey(event, 1); });
     VelkGlut.listen(canvas, 'keyup', function(event) { VelkGlut.onKey(event, 0); });
     VelkPointer.open(canvas);
@@ -170,9 +230,22 @@ var LibraryVelkGlut = {
 
   velk_page_size__deps: ['$VelkGlut'],
   velk_page_size: function(width, height) {
-    VelkGlut.fitCanvas();
+    VelkGlut.fitCanvas(true);
     HEAP32[width >> 2] = VelkGlut.width;
     HEAP32[height >> 2] = VelkGlut.height;
+  },
+
+  // The longest side WebGL draws into, once the context exists.
+  velk_page_limit__deps: ['$VelkGlut'],
+  velk_page_limit: function(side) {
+    if (side > 0) VelkGlut.maxSide = side;
+    VelkGlut.fitBuffer(true);
+  },
+
+  // Before each frame: a new devicePixelRatio sizes the drawing buffer anew.
+  velk_page_frame__deps: ['$VelkGlut'],
+  velk_page_frame: function() {
+    if ((window.devicePixelRatio || 1) !== VelkGlut.ratio) VelkGlut.fitBuffer(true);
   },
 
   velk_page_cursor__deps: ['$VelkGlut'],

@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 #include <emscripten.h>
 
+#include "fixed_function.h"
 #include "frame_repeat.h"
 #include "glut_runtime.h"
 #include "gpu_webgl.h"
@@ -67,6 +68,18 @@ EMSCRIPTEN_KEEPALIVE void velk_glut_reshape(int width, int height) {
     if (!delivering())
         return;
     deliverReshape(width, height);
+    finishCallback();
+}
+
+// The canvas's drawing buffer changed its device pixels per window pixel (another screen, the
+// browser's zoom): drawn anew at the new scale. Set before the game's loop as well, since the
+// page sizes its canvas before the first reshape.
+EMSCRIPTEN_KEEPALIVE void velk_glut_scale(double across, double up) {
+    ff::setDeviceScale(across, up);
+    gpu::forgetLastFrame();  // a drawing buffer given new pixels is blank until drawn again
+    if (!delivering())
+        return;
+    runtime.redisplayPending = true;
     finishCallback();
 }
 

@@ -45,6 +45,8 @@ extern Runtime runtime;
 extern "C" {
 void velk_page_open(const char* title, const int* counters);
 void velk_page_size(int* width, int* height);
+void velk_page_limit(int side);
+void velk_page_frame();
 void velk_page_cursor(const char* css);
 void velk_page_state(int state);
 }

@@ -30,6 +30,25 @@ static bool stateCurrent(bool windowSpace) {
            b.projectionChanges == ff::matrices.projectionChanges;
 }
 
+// One quad in device pixels: corners counter-clockwise, each with its depth and colour.
+static void deviceQuad(const float xy[4][2], const ff::WindowPoint* const ends[4]) {
+    using ff::batch;
+    using ff::batchVertices;
+    if (!ff::hasRoom(kQuadVertices, kQuadIndices))
+        ff::flushBatch();
+    const uint16_t base = static_cast<uint16_t>(batch.vertexCount);
+    for (int c = 0; c < kQuadVertices; ++c) {
+        gpu::Vertex& out = batchVertices[batch.vertexCount++];
+        out.position[0] = xy[c][0];
+        out.position[1] = xy[c][1];
+        out.position[2] = ends[c]->z;
+        std::memcpy(out.normal, kWindowNormal, sizeof out.normal);
+        std::memcpy(out.colour, ends[c]->colour, sizeof out.colour);
+    }
+    ff::addTriangle(base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 2));
+    ff::addTriangle(base, static_cast<uint16_t>(base + 2), static_cast<uint16_t>(base + 3));
+}
+
 // Public functions
 
 void ff::resetBatch() {
@@ -88,31 +107,25 @@ void ff::rewindBatch(size_t vertexCount, size_t indexCount) {
     batch.indexCount = indexCount;
 }
 
+// Window pixels scaled to device pixels, for quads with corners anywhere (slanted lines).
 void ff::windowQuad(const float xy[4][2], const WindowPoint* const ends[4]) {
-    if (!hasRoom(kQuadVertices, kQuadIndices))
-        flushBatch();
-    const uint16_t base = static_cast<uint16_t>(batch.vertexCount);
+    float device[4][2];
     for (int c = 0; c < kQuadVertices; ++c) {
-        gpu::Vertex& out = batchVertices[batch.vertexCount++];
-        out.position[0] = xy[c][0];
-        out.position[1] = xy[c][1];
-        out.position[2] = ends[c]->z;
-        std::memcpy(out.normal, kWindowNormal, sizeof out.normal);
-        std::memcpy(out.colour, ends[c]->colour, sizeof out.colour);
+        device[c][0] = static_cast<float>(xy[c][0] * glState.deviceScale[0]);
+        device[c][1] = static_cast<float>(xy[c][1] * glState.deviceScale[1]);
     }
-    addTriangle(base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 2));
-    addTriangle(base, static_cast<uint16_t>(base + 2), static_cast<uint16_t>(base + 3));
+    deviceQuad(device, ends);
 }
 
 void ff::pixelRect(int x0, int y0, int x1, int y1, const WindowPoint& low, const WindowPoint& high,
                    bool alongX) {
     if (x0 >= x1 || y0 >= y1)
         return;
-    const float fx0 = static_cast<float>(x0);
-    const float fx1 = static_cast<float>(x1);
-    const float fy0 = static_cast<float>(y0);
-    const float fy1 = static_cast<float>(y1);
+    const float fx0 = static_cast<float>(windowToDevice(x0, 0));
+    const float fx1 = static_cast<float>(windowToDevice(x1, 0));
+    const float fy0 = static_cast<float>(windowToDevice(y0, 1));
+    const float fy1 = static_cast<float>(windowToDevice(y1, 1));
     const float xy[4][2] = {{fx0, fy0}, {fx1, fy0}, {fx1, fy1}, {fx0, fy1}};
     const WindowPoint* ends[4] = {&low, alongX ? &high : &low, &high, alongX ? &low : &high};
-    windowQuad(xy, ends);
+    deviceQuad(xy, ends);
 }

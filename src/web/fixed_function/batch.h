@@ -67,11 +67,13 @@ void carryOver(uint16_t* kept, int count);
 // Takes back all geometry added since the batch held these counts.
 void rewindBatch(size_t vertexCount, size_t indexCount);
 
-// One window-space quad: corners counter-clockwise, each with its depth and colour.
+// One window-space quad: corners counter-clockwise in window pixels, scaled to device pixels,
+// each with its depth and colour.
 void windowQuad(const float xy[4][2], const WindowPoint* const ends[4]);
 
-// Whole pixels [x0, x1) x [y0, y1); the low end takes `low`'s depth and colour, the high end
-// (the right along x, else the top) `high`'s.
+// Whole window pixels [x0, x1) x [y0, y1), as the device pixels between their rounded edges
+// (windowToDevice); the low end takes `low`'s depth and colour, the high end (the right along x,
+// else the top) `high`'s.
 void pixelRect(int x0, int y0, int x1, int y1, const WindowPoint& low, const WindowPoint& high,
                bool alongX);
 

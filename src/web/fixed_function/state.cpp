@@ -3,6 +3,7 @@
 #include "fixed_function/state.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "fixed_function/batch.h"
@@ -38,10 +39,12 @@ static bool sameLight(const gpu::Light& a, const gpu::Light& b) {
            same4(a.diffuse, b.diffuse) && same4(a.specular, b.specular);
 }
 
-// Window-space batches: window pixels map to clip space through the viewport; z is NDC already.
+// Window-space batches: their device pixels map to clip space through the device-pixel viewport;
+// z is NDC already.
 static void windowProjection(float* m) {
     using ff::at;
-    const int* box = ff::glState.viewport;
+    int box[4];
+    ff::deviceBox(ff::glState.viewport, box);
     ff::setIdentity(m);
     const float w = static_cast<float>(box[2] > 0 ? box[2] : 1);
     const float h = static_cast<float>(box[3] > 0 ? box[3] : 1);
@@ -173,9 +176,38 @@ void ff::setViewport(int x, int y, int width, int height) {
     if (width < 0 || height < 0)
         return;
     const int box[4] = {x, y, width, height};
-    setGpuViewport(box);  // after the batch drawn in the old viewport
+    int device[4];
+    deviceBox(box, device);
+    setGpuViewport(device);  // after the batch drawn in the old viewport
     std::memcpy(glState.viewport, box, sizeof box);
     ++glState.changes;
+}
+
+// The game's viewport stays as it is in window pixels; the graphics card gets it anew in device
+// pixels, unless the game never gave one.
+void ff::setDeviceScale(double across, double up) {
+    if (!(across > 0.0 && up > 0.0 && std::isfinite(across) && std::isfinite(up)))
+        return;
+    if (across == glState.deviceScale[0] && up == glState.deviceScale[1])
+        return;
+    flushBatch();  // drawn under the old scale
+    glState.deviceScale[0] = across;
+    glState.deviceScale[1] = up;
+    const int* box = glState.viewport;
+    if (box[2] > 0 || box[3] > 0)
+        setViewport(box[0], box[1], box[2], box[3]);
+    ++glState.changes;
+}
+
+int ff::windowToDevice(int edge, int axis) {
+    return static_cast<int>(std::lround(static_cast<double>(edge) * glState.deviceScale[axis]));
+}
+
+void ff::deviceBox(const int box[4], int out[4]) {
+    out[0] = windowToDevice(box[0], 0);
+    out[1] = windowToDevice(box[1], 1);
+    out[2] = windowToDevice(box[0] + box[2], 0) - out[0];
+    out[3] = windowToDevice(box[1] + box[3], 1) - out[1];
 }
 
 void ff::normal(float x, float y, float z) {

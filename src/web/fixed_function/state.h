@@ -46,7 +46,11 @@ struct GlState {
                                 kInitialMaterialDiffuse, 1.0f};
     // The lights, each position carried into eye space when it was set.
     gpu::Light lights[gpu::kLights] = {kInitialLight0, kInitialOtherLight};
-    int viewport[4] = {};                        // x, y, width, height in window pixels
+    int viewport[4] = {};  // x, y, width, height in window pixels
+    // Device pixels of the drawing buffer per window pixel, across and up: the page's backing
+    // store over the window size the game hears. Window pixel edges land on the device pixels
+    // windowToDevice rounds them to.
+    double deviceScale[2] = {1.0, 1.0};
     float clearColour[4] = {};                   // glClearColor's, clamped to [0, 1]
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the current colour
     uint8_t colourBytes[4] = {kFullByte, kFullByte, kFullByte, kFullByte};  // as vertices carry it
@@ -76,6 +80,17 @@ void buildDrawState(gpu::State& s, bool windowSpace);
 
 // Whether two draw states draw alike: every field compared.
 bool sameDrawState(const gpu::State& a, const gpu::State& b);
+
+// A window pixel edge (a whole window pixel count from the left, or from the bottom) as the device
+// pixel edge round(edge * scale). Lines and bitmaps work out which window pixels they cover in
+// window pixels, as they would at scale 1, and each covered pixel becomes the device pixels
+// between its edges: at an integer scale an exact square, at a fractional one floor(scale) or
+// ceil(scale) of them each way, never part of one, so nothing is resampled and at scale 1 the
+// picture is the window's to the pixel. The 3D scene's viewport maps the same way.
+int windowToDevice(int edge, int axis);
+
+// A window-pixel box (x, y, width, height) as the device-pixel box its edges round to.
+void deviceBox(const int box[4], int out[4]);
 
 // Clip coordinates to window pixels through the viewport, depth in NDC.
 void clipToWindow(const float clip[4], float window[3]);
