@@ -20,7 +20,22 @@ OUT = os.path.join(ART, "browser")
 KEY_NAMES = {"ArrowLeft": "the left arrow", "d": "d"}
 # Groups that run in some engines only: WebKit's window cannot be made as small as 1 x 1 (its
 # toolbar keeps a minimum size); the iframe's zero height covers a vanishing client area there.
-ONLY_IN = {"viewport 1x1 and back: still ticking, title drawn again": ("Chromium", "Firefox")}
+RESIZE_GROUP = "viewport 1x1, then other sizes: the title drawn for each, as the desktop's"
+TIMER_GROUP = "the timer is armed with 0 ms, then with 16 ms on every tick"
+ONLY_IN = {RESIZE_GROUP: ("Chromium", "Firefox"), TIMER_GROUP: ("Chromium",)}
+# Records the delay of every setTimeout the page arms, before any of its scripts runs.
+RECORD_DELAYS = ("window.velkDelays = []; const armTimeout = window.setTimeout;"
+                 " window.setTimeout = function(f, ms, ...rest) {"
+                 " window.velkDelays.push(Number(ms) || 0); return armTimeout(f, ms, ...rest); };")
+# GLUT's codes of the keys the test presses: the letters the game uses in both cases and a few
+# keys it ignores, as characters; the arrows, F1, Page Up and Shift as special keys.
+CHARACTER_KEYS = "wasdijklWASDIJKLq "
+SPECIAL_KEYS = {"ArrowLeft": 100, "ArrowUp": 101, "ArrowRight": 102, "ArrowDown": 103, "F1": 1,
+                "PageUp": 104, "Shift": 112}
+WHEEL_DOWN = 4          # GLUT's button for one turn of the wheel towards the player
+DOWN, UP = 0, 1         # GLUT_DOWN, GLUT_UP
+# Keys that scroll a page by default, and so must not scroll one the game is embedded in.
+SCROLLING_KEYS = ("ArrowDown", " ", "PageDown", "End", "ArrowRight")
 
 
 def expect_same(b, name, screen, desktop, shot):
@@ -37,7 +52,19 @@ def race_to_crash(b, x, y):
     return b.wait_shot(120, "crash_shown", "the crash screen")
 
 
+def reference(b, name, shot):
+    """In headless Chromium, SHOT against the browser's own reference shot NAME."""
+    if b.name == "Chromium":
+        check(bl.compare_reference(name, shot, b.driver.capabilities["browserVersion"],
+                                   os.path.join(OUT, b.name)),
+              "%s differs from the browser's reference shot (see above)" % name)
+    return shot
+
+
 def page_loads(b, site):
+    if b.name == "Chromium":
+        b.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                 {"source": RECORD_DELAYS})
     b.goto(site.url("index.html"))
     wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "window.velkStats() ticking")
     check(b.stats()["state"] == "running", "state %s" % b.stats()["state"])
@@ -61,8 +88,17 @@ def page_loads(b, site):
 def session_main(site, desktop, b):
     """The fixed script against the desktop's shots, then the browser-only checks; in order."""
     def first_race():
-        expect_same(b, "title", "title", desktop["title"], b.wait_shot(20, "menu_shown", "title"))
-        expect_same(b, "crash1", "crash", desktop["crash1"], race_to_crash(b, 400, 300))
+        title = reference(b, "title", b.wait_shot(20, "menu_shown", "title"))
+        expect_same(b, "title", "title", desktop["title"], title)
+        crash = reference(b, "crash1", race_to_crash(b, 400, 300))
+        expect_same(b, "crash1", "crash", desktop["crash1"], crash)
+
+    def timer_delays():
+        delays = b.js("return velkDelays")
+        ticks = b.ticks()
+        check(len(delays) >= ticks and delays[:1] == [0] and set(delays[1:]) == {16},
+              "the delays armed, after %d ticks: %s" % (ticks, sorted(set(delays))))
+        log("%d timers armed: the first with 0 ms, every other with 16 ms" % len(delays))
 
     def cursor():
         b.move(400, 300)   # over "Restart"
@@ -80,10 +116,40 @@ def session_main(site, desktop, b):
     def resize():
         b.viewport(1, 1)
         b.wait_ticking("at 1x1")
-        b.viewport(bl.WIDTH, bl.HEIGHT)
-        b.wait_ticking("back at 800x600")
-        expect_same(b, "title2-after-1x1", "title", desktop["title2"],
-                    b.wait_shot(10, "menu_shown", "the title screen after 1x1"))
+        for width, height in bl.RESIZED + ((bl.WIDTH, bl.HEIGHT),):
+            b.viewport(width, height)
+            size = "%dx%d" % (width, height)
+            b.wait_ticking("at " + size)
+            shot = b.wait_shot(10, "menu_shown", "the title screen at " + size)
+            check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
+            name = "title2-" + size if (width, height) in bl.RESIZED else "title2"
+            expect_same(b, "title2-at-" + size, "title", desktop[name], shot)
+
+    def heard_exactly():
+        x, y = 100, 500   # on the title screen, off its buttons
+        since = b.js("return velkInput().count")
+        b.move(x, y)
+        moves = [e for e in b.heard(since) if e[0] == "motion"]
+        check(moves[-2:] == [("motion", 0, -1, x - 1, y), ("motion", 0, -1, x, y)],
+              "the last motions heard: %s" % moves[-2:])
+        since = b.js("return velkInput().count")
+        expected = []
+        for key in list(CHARACTER_KEYS) + list(SPECIAL_KEYS):
+            b.key_down(key)
+            b.key_up(key)
+            kind, code = ("special", SPECIAL_KEYS[key]) if key in SPECIAL_KEYS else ("key", ord(key))
+            expected += [(kind, code, DOWN, x, y), (kind, code, UP, x, y)]
+        for button in (0, 1, 2):
+            b.press(button)
+            expected += [("mouse", button, DOWN, x, y), ("mouse", button, UP, x, y)]
+        b.wheel(120)
+        expected += [("mouse", WHEEL_DOWN, DOWN, x, y), ("mouse", WHEEL_DOWN, UP, x, y)]
+        wait_until(2, lambda: len(b.heard(since)) >= len(expected), "every delivery")
+        got = b.heard(since)
+        wrong = [(i, e, g) for i, (e, g) in enumerate(zip(expected, got)) if e != g]
+        check(got == expected, "%d deliveries, %d expected; first wrong (index, expected, got): "
+              "%s" % (len(got), len(expected), wrong[:1] or got[len(expected):][:1]))
+        log("the game heard the %d expected deliveries, in order" % len(got))
 
     def context_loss():
         b.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
@@ -141,10 +207,12 @@ def session_main(site, desktop, b):
         b.check_console("during the session")
 
     return [("page loads, same origin, no console error", lambda: page_loads(b, site)),
-            ("title and first crash match the desktop", first_race),
+            ("title and first crash match the desktop and the reference shots", first_race),
+            (TIMER_GROUP, timer_delays),
             ("hand cursor over a crash-screen button, arrow off it", cursor),
             ("Restart and Menu: same score and course as the desktop", restart_and_menu),
-            ("viewport 1x1 and back: still ticking, title drawn again", resize),
+            (RESIZE_GROUP, resize),
+            ("every key, button and motion reaches the game exactly", heard_exactly),
             ("context lost and restored: paused, then drawn again", context_loss),
             ("keys steer the car; Escape quits and stops the game", keys_and_escape)]
 
@@ -175,6 +243,26 @@ def session_frame(site, desktop, b):
 
     return [("zero client height and back: still ticking, title drawn again", zero_height),
             ("Quit shows the message and stops the game", quit_button)]
+
+
+def session_embedded(site, desktop, b):
+    """The game in an iframe atop a taller page: what the player does over it scrolls nothing."""
+    def not_scrolled():
+        b.goto(site.url(bl.EMBED_PAGE))
+        b.frame("game")
+        wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
+        b.wait_shot(20, "menu_shown", "the title screen in the frame")
+        b.click(100, 500)   # off the buttons: the canvas takes the keyboard
+        for key in SCROLLING_KEYS:
+            b.key_down(key)
+            b.key_up(key)
+        b.wheel(600)
+        b.wait_ticking("after the keys and the wheel")
+        at = b.scrolled()
+        check(not any(at), "scrolled (x, y of the frame, then of the page): %s" % at)
+        log("keys %s and the wheel scrolled neither the frame nor the page" % (SCROLLING_KEYS,))
+
+    return [("embedded in a taller page: keys and the wheel scroll nothing", not_scrolled)]
 
 
 def session_no_webgl(site, desktop, b):
@@ -233,7 +321,7 @@ def run():
     site, xvfb = bl.Site(SITE), []
     try:
         for engine in ENGINES:
-            sessions = [(session_main, ()), (session_frame, ())]
+            sessions = [(session_main, ()), (session_frame, ()), (session_embedded, ())]
             if engine == "Chromium":
                 sessions.append((session_no_webgl, bl.NO_WEBGL_FLAGS))
             for session, flags in sessions:
