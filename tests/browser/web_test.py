@@ -12,6 +12,7 @@ import os
 import sys
 
 import browserlib as bl
+import page_checks as pc
 from browserlib import check, log, wait_until
 
 SITE, EXE, ART = sys.argv[1:4]
@@ -23,19 +24,6 @@ KEY_NAMES = {"ArrowLeft": "the left arrow", "d": "d"}
 RESIZE_GROUP = "viewport 1x1, then other sizes: the title drawn for each, as the desktop's"
 TIMER_GROUP = "the timer is armed with 0 ms, then with 16 ms on every tick"
 ONLY_IN = {RESIZE_GROUP: ("Chromium", "Firefox"), TIMER_GROUP: ("Chromium",)}
-# Records the delay of every setTimeout the page arms, before any of its scripts runs.
-RECORD_DELAYS = ("window.velkDelays = []; const armTimeout = window.setTimeout;"
-                 " window.setTimeout = function(f, ms, ...rest) {"
-                 " window.velkDelays.push(Number(ms) || 0); return armTimeout(f, ms, ...rest); };")
-# GLUT's codes of the keys the test presses: the letters the game uses in both cases and a few
-# keys it ignores, as characters; the arrows, F1, Page Up and Shift as special keys.
-CHARACTER_KEYS = "wasdijklWASDIJKLq "
-SPECIAL_KEYS = {"ArrowLeft": 100, "ArrowUp": 101, "ArrowRight": 102, "ArrowDown": 103, "F1": 1,
-                "PageUp": 104, "Shift": 112}
-WHEEL_DOWN = 4          # GLUT's button for one turn of the wheel towards the player
-DOWN, UP = 0, 1         # GLUT_DOWN, GLUT_UP
-# Keys that scroll a page by default, and so must not scroll one the game is embedded in.
-SCROLLING_KEYS = ("ArrowDown", " ", "PageDown", "End", "ArrowRight")
 
 
 def expect_same(b, name, screen, desktop, shot):
@@ -64,7 +52,7 @@ def reference(b, name, shot):
 def page_loads(b, site):
     if b.name == "Chromium":
         b.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
-                                 {"source": RECORD_DELAYS})
+                                 {"source": pc.RECORD_DELAYS})
     b.goto(site.url("index.html"))
     wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "window.velkStats() ticking")
     check(b.stats()["state"] == "running", "state %s" % b.stats()["state"])
@@ -94,11 +82,7 @@ def session_main(site, desktop, b):
         expect_same(b, "crash1", "crash", desktop["crash1"], crash)
 
     def timer_delays():
-        delays = b.js("return velkDelays")
-        ticks = b.ticks()
-        check(len(delays) >= ticks and delays[:1] == [0] and set(delays[1:]) == {16},
-              "the delays armed, after %d ticks: %s" % (ticks, sorted(set(delays))))
-        log("%d timers armed: the first with 0 ms, every other with 16 ms" % len(delays))
+        pc.expect_timer_delays(b)
 
     def cursor():
         b.move(400, 300)   # over "Restart"
@@ -126,30 +110,7 @@ def session_main(site, desktop, b):
             expect_same(b, "title2-at-" + size, "title", desktop[name], shot)
 
     def heard_exactly():
-        x, y = 100, 500   # on the title screen, off its buttons
-        since = b.js("return velkInput().count")
-        b.move(x, y)
-        moves = [e for e in b.heard(since) if e[0] == "motion"]
-        check(moves[-2:] == [("motion", 0, -1, x - 1, y), ("motion", 0, -1, x, y)],
-              "the last motions heard: %s" % moves[-2:])
-        since = b.js("return velkInput().count")
-        expected = []
-        for key in list(CHARACTER_KEYS) + list(SPECIAL_KEYS):
-            b.key_down(key)
-            b.key_up(key)
-            kind, code = ("special", SPECIAL_KEYS[key]) if key in SPECIAL_KEYS else ("key", ord(key))
-            expected += [(kind, code, DOWN, x, y), (kind, code, UP, x, y)]
-        for button in (0, 1, 2):
-            b.press(button)
-            expected += [("mouse", button, DOWN, x, y), ("mouse", button, UP, x, y)]
-        b.wheel(120)
-        expected += [("mouse", WHEEL_DOWN, DOWN, x, y), ("mouse", WHEEL_DOWN, UP, x, y)]
-        wait_until(2, lambda: len(b.heard(since)) >= len(expected), "every delivery")
-        got = b.heard(since)
-        wrong = [(i, e, g) for i, (e, g) in enumerate(zip(expected, got)) if e != g]
-        check(got == expected, "%d deliveries, %d expected; first wrong (index, expected, got): "
-              "%s" % (len(got), len(expected), wrong[:1] or got[len(expected):][:1]))
-        log("the game heard the %d expected deliveries, in order" % len(got))
+        pc.expect_heard_exactly(b, 100, 500)   # on the title screen, off its buttons
 
     def context_loss():
         b.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
@@ -217,13 +178,18 @@ def session_main(site, desktop, b):
             ("keys steer the car; Escape quits and stops the game", keys_and_escape)]
 
 
+def title_in_frame(b, site, page):
+    """Opens PAGE, which holds the game in the iframe "game", and waits for its title screen."""
+    b.goto(site.url(page))
+    b.frame("game")
+    wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
+    b.wait_shot(20, "menu_shown", "the title screen in the frame")
+
+
 def session_frame(site, desktop, b):
     """The game in an iframe squeezed to a zero height and back; then Quit."""
     def zero_height():
-        b.goto(site.url(bl.FRAME_PAGE))
-        b.frame("game")
-        wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
-        b.wait_shot(20, "menu_shown", "the title screen in the frame")
+        title_in_frame(b, site, bl.FRAME_PAGE)
         for height in (0, bl.HEIGHT):
             b.frame(None)
             b.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
@@ -248,19 +214,9 @@ def session_frame(site, desktop, b):
 def session_embedded(site, desktop, b):
     """The game in an iframe atop a taller page: what the player does over it scrolls nothing."""
     def not_scrolled():
-        b.goto(site.url(bl.EMBED_PAGE))
-        b.frame("game")
-        wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
-        b.wait_shot(20, "menu_shown", "the title screen in the frame")
+        title_in_frame(b, site, bl.EMBED_PAGE)
         b.click(100, 500)   # off the buttons: the canvas takes the keyboard
-        for key in SCROLLING_KEYS:
-            b.key_down(key)
-            b.key_up(key)
-        b.wheel(600)
-        b.wait_ticking("after the keys and the wheel")
-        at = b.scrolled()
-        check(not any(at), "scrolled (x, y of the frame, then of the page): %s" % at)
-        log("keys %s and the wheel scrolled neither the frame nor the page" % (SCROLLING_KEYS,))
+        pc.expect_not_scrolled(b)
 
     return [("embedded in a taller page: keys and the wheel scroll nothing", not_scrolled)]
 
