@@ -3,10 +3,11 @@
 SwiftShader), Firefox and WebKit (both headful under an Xvfb of their own, over Mesa llvmpipe)
 against the desktop game under Xvfb. Each plays the same fixed script as the desktop game (title,
 first race with no key held, "Restart", second race, "Menu"); with no key held the races never
-depend on timing, so each screen, score included, must match the desktop's. Then each browser
-alone: cursor, resizes, context loss, keys, quitting, no console error; and a Chromium without
-WebGL. ENGINE names the engines to run (default all). Failures keep their shots under
-ARTEFACTS/browser/ENGINE/.
+depend on timing, so each screen, score included, must match the desktop's; headless Chromium's
+also its own reference shots (golden/). Then each browser alone: cursor, other window sizes,
+context loss, the exact input the game hears, keys, quitting, no console error; the game
+embedded in a taller page; and a Chromium without WebGL. ENGINE names the engines to run
+(default all). Failures keep their shots under ARTEFACTS/browser/ENGINE/.
 """
 import os
 import sys
@@ -21,6 +22,7 @@ OUT = os.path.join(ART, "browser")
 KEY_NAMES = {"ArrowLeft": "the left arrow", "d": "d"}
 # Groups that run in some engines only: WebKit's window cannot be made as small as 1 x 1 (its
 # toolbar keeps a minimum size); the iframe's zero height covers a vanishing client area there.
+# The timer's delays are recorded through Chromium's DevTools.
 RESIZE_GROUP = "viewport 1x1, then other sizes: the title drawn for each, as the desktop's"
 TIMER_GROUP = "the timer is armed with 0 ms, then with 16 ms on every tick"
 ONLY_IN = {RESIZE_GROUP: ("Chromium", "Firefox"), TIMER_GROUP: ("Chromium",)}
@@ -81,9 +83,6 @@ def session_main(site, desktop, b):
         crash = reference(b, "crash1", race_to_crash(b, 400, 300))
         expect_same(b, "crash1", "crash", desktop["crash1"], crash)
 
-    def timer_delays():
-        pc.expect_timer_delays(b)
-
     def cursor():
         b.move(400, 300)   # over "Restart"
         wait_until(2, lambda: b.cursor() == "pointer", "the hand over Restart (%s)" % b.cursor())
@@ -108,9 +107,6 @@ def session_main(site, desktop, b):
             check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
             name = "title2-" + size if (width, height) in bl.RESIZED else "title2"
             expect_same(b, "title2-at-" + size, "title", desktop[name], shot)
-
-    def heard_exactly():
-        pc.expect_heard_exactly(b, 100, 500)   # on the title screen, off its buttons
 
     def context_loss():
         b.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
@@ -169,11 +165,12 @@ def session_main(site, desktop, b):
 
     return [("page loads, same origin, no console error", lambda: page_loads(b, site)),
             ("title and first crash match the desktop and the reference shots", first_race),
-            (TIMER_GROUP, timer_delays),
+            (TIMER_GROUP, lambda: pc.expect_timer_delays(b)),
             ("hand cursor over a crash-screen button, arrow off it", cursor),
             ("Restart and Menu: same score and course as the desktop", restart_and_menu),
             (RESIZE_GROUP, resize),
-            ("every key, button and motion reaches the game exactly", heard_exactly),
+            ("every key, button and motion reaches the game exactly",
+             lambda: pc.expect_heard_exactly(b, 100, 500)),   # off the title screen's buttons
             ("context lost and restored: paused, then drawn again", context_loss),
             ("keys steer the car; Escape quits and stops the game", keys_and_escape)]
 
