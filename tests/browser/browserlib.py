@@ -195,8 +195,12 @@ def WebKit(display):
 # Public functions
 def desktop_shots(exe, artefacts):
     """Runs desktop_shots.sh and loads its shots: title, crash1, crash2, title2, and title2 at
-    each of the RESIZED sizes (title2-WxH)."""
-    subprocess.run(["bash", os.path.join(HERE, "desktop_shots.sh"), exe, artefacts], check=True)
-    folder = os.path.join(artefacts, "desktop")
+    each of the RESIZED sizes (title2-WxH). With VELK_DESKTOP_SHOTS set, loads them from that
+    folder instead (shots an earlier run kept of the same desktop game)."""
+    folder = os.environ.get("VELK_DESKTOP_SHOTS")
+    if not folder:
+        subprocess.run(["bash", os.path.join(HERE, "desktop_shots.sh"), exe, artefacts],
+                       check=True)
+        folder = os.path.join(artefacts, "desktop")
     names = ["title", "crash1", "crash2", "title2"] + ["title2-%dx%d" % s for s in RESIZED]
     return {n: Shot.load(os.path.join(folder, n + ".png")) for n in names}
