@@ -66,12 +66,21 @@ def expect_heard_exactly(b, x, y):
 
 def expect_not_scrolled(b):
     """The keys that scroll a page by default and a wheel turn over the game (which has the
-    keyboard) leave every page it is embedded in where it was."""
+    keyboard) each reach the game's window with their default action prevented, and leave every
+    page it is embedded in where it was. (Whether an unprevented key in a frame scrolls the page
+    around it differs between engines; the prevented default does not.)"""
+    b.js("window.velkDefaults = []; for (const type of ['keydown', 'wheel'])"
+         " addEventListener(type, e => velkDefaults.push([e.key || 'wheel', e.defaultPrevented]),"
+         " {passive: true})")
     for key in SCROLLING_KEYS:
         b.key_down(key)
         b.key_up(key)
     b.wheel(600)
     b.wait_ticking("after the keys and the wheel")
+    seen = b.js("return velkDefaults")
+    check(seen == [[key, True] for key in SCROLLING_KEYS + ("wheel",)],
+          "each key and wheel turn, its default prevented: %s" % seen)
     at = b.scrolled()
     check(not any(at), "scrolled (x, y of the frame, then of the page): %s" % at)
-    log("keys %s and the wheel scrolled neither the frame nor the page" % (SCROLLING_KEYS,))
+    log("keys %s and the wheel: default prevented, neither the frame nor the page scrolled"
+        % (SCROLLING_KEYS,))
