@@ -9,7 +9,8 @@
 //                                         the current document; answers what it returns
 //   {"cmd": "frame", "name": ID}          makes the iframe with that id current; null: the top
 //   {"cmd": "screenshot"}                 the viewport as a base64 PNG
-//   {"cmd": "pointer", "action": "move" | "down" | "up", "x": X, "y": Y}
+//   {"cmd": "pointer", "action": "move" | "down" | "up", "x": X, "y": Y, "button": 0 | 1 | 2}
+//   {"cmd": "wheel", "deltaY": DY}        one wheel turn where the pointer last moved to
 //   {"cmd": "key", "action": "down" | "up", "key": NAME}   NAME as in KeyboardEvent.key
 //   {"cmd": "viewport", "width": W, "height": H}
 //   {"cmd": "console"}                    [{level, text}] logged since the last call
@@ -40,9 +41,13 @@ async function launch(c) {
     return null;
 }
 
+// Buttons numbered as PointerEvent.button.
+const BUTTONS = ['left', 'middle', 'right'];
+
 async function pointer(c) {
     if (c.action === 'move') return page.mouse.move(c.x, c.y);
-    return c.action === 'down' ? page.mouse.down() : page.mouse.up();
+    const options = {button: BUTTONS[c.button || 0]};
+    return c.action === 'down' ? page.mouse.down(options) : page.mouse.up(options);
 }
 
 const COMMANDS = {
@@ -57,6 +62,7 @@ const COMMANDS = {
     },
     screenshot: () => page.screenshot({encoding: 'base64'}),
     pointer,
+    wheel: c => page.mouse.wheel({deltaY: c.deltaY}),
     key: c => (c.action === 'down' ? page.keyboard.down(c.key) : page.keyboard.up(c.key)),
     viewport: c => page.setViewport({width: c.width, height: c.height}),
     console: () => { const all = logged; logged = []; return all; },

@@ -1,40 +1,39 @@
 """browserlib.py: drive the browser build of the game in Chromium, Firefox and WebKit and look at
-its pixels. Everything the tests use is here (the checks and pictures are re-exported).
+its pixels. Everything the tests use is here (the checks, pictures and site are re-exported).
 
-  Site(folder)                 serves the site on 127.0.0.1 (a free port) from a thread, with one
-                               extra page, FRAME_PAGE, that holds the game in a resizable iframe
+  Site(folder)                 sites.py: serves the site on 127.0.0.1 (a free port) from a
+                               thread, with two extra pages: FRAME_PAGE holds the game in a
+                               resizable iframe, EMBED_PAGE in an iframe atop a taller page
   Browser(extra_flags)         Debian's Chromium through chromedriver, fresh profile, 800 x 600
                                viewport, headless with SwiftShader unless flags= says otherwise;
                                the selenium driver is Browser.driver
   Firefox(display), WebKit(display)
                                Firefox ESR (WebDriver BiDi) and WebKitGTK under an Xvfb, 800 x 600
   Page                         what all three offer: goto, js, stats, shots, pointer, keys,
-                               console errors (engines.py has the engines themselves)
+                               what the game heard, console errors (engines.py has the engines)
   Xvfb()                       a private X server for Firefox and WebKit
   Shot, compare                pictures.py: a picture with the screen checks, and the comparison
                                of one screen with the desktop's, with its figures
   check, wait_until, log       checks.py
   desktop_shots(exe, art)      the desktop game's shots of the same screens, under Xvfb
+  compare_reference            pictures.py: a shot against headless Chromium's own reference
 """
-import functools
-import http.server
-import json
 import os
-import re
 import subprocess
-import threading
 import time
 
 import engines
 from checks import Failure, check, log, main_guard, run_group, wait_until
 from engines import Xvfb
 from pictures import (BUTTON, CAR_RED, MAX_DIFFERING, SKY, TEXT_BOXES, TOLERANCE, WHITE, Shot,
-                      compare)
+                      compare, compare_reference)
+from sites import EMBED_PAGE, FRAME_PAGE, REPORTS, Site, describe_report
 
 __all__ = ["BUTTON", "CAR_RED", "MAX_DIFFERING", "SKY", "TEXT_BOXES", "TOLERANCE", "WHITE", "Shot",
-           "compare", "Failure", "check", "log", "main_guard", "run_group", "wait_until", "Xvfb",
-           "Site", "Page", "Browser", "Firefox", "WebKit", "desktop_shots", "WIDTH", "HEIGHT",
-           "CHROMIUM_FLAGS", "NO_WEBGL_FLAGS", "FRAME_PAGE"]
+           "compare", "compare_reference", "Failure", "check", "log", "main_guard", "run_group",
+           "wait_until", "Xvfb", "Site", "Page", "Browser", "Firefox", "WebKit", "desktop_shots",
+           "WIDTH", "HEIGHT", "CHROMIUM_FLAGS", "NO_WEBGL_FLAGS", "FRAME_PAGE", "EMBED_PAGE",
+           "RESIZED"]
 
 # Constants
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -43,100 +42,12 @@ CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-gl=angle", "--use-ang
                   "--disable-component-update", "--no-first-run"]
 NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 WIDTH, HEIGHT = 800, 600
-FRAME_PAGE = "velk-test-frame.html"
-REPORT_PATH = "/velk-csp-report"
-
-# The game in an iframe at the top-left corner, so that the test can give it any client area,
-# a zero height included, which the viewport emulation cannot (a zero there means "no override").
-# Its empty icon keeps the browser from asking for a /favicon.ico the site may not have.
-FRAME_HTML = b"""<!doctype html><html><head><meta charset="utf-8"><title>frame</title>
-<link rel="icon" href="data:,"></head>
-<body style="margin:0;overflow:hidden"><iframe id="game" src="index.html"
- style="border:0;display:block;width:800px;height:600px"></iframe></body></html>"""
-
-# Globals
-REPORTS = []   # the bodies of the violation reports the sites have received, not yet looked at
+RESIZED = ((640, 480), (1024, 700))   # the other window sizes both games are shot at
+# What window.velkInput() records of each delivery to the game's handlers.
+INPUT_FIELDS = ("kind", "code", "state", "x", "y")
 
 
-# Public functions
-def desktop_shots(exe, artefacts):
-    """Runs desktop_shots.sh and loads its shots: title, crash1, crash2, title2."""
-    subprocess.run(["bash", os.path.join(HERE, "desktop_shots.sh"), exe, artefacts], check=True)
-    folder = os.path.join(artefacts, "desktop")
-    return {n: Shot.load(os.path.join(folder, n + ".png"))
-            for n in ("title", "crash1", "crash2", "title2")}
-
-
-def describe_report(body):
-    """What a violation report says was blocked, and by which directive."""
-    try:
-        report = json.loads(body)["csp-report"]
-        return "%s refused %s" % (report["violated-directive"], report["blocked-uri"])
-    except (ValueError, KeyError, TypeError):
-        return body
-
-
-# --- The site --------------------------------------------------------------------------------
-class _Handler(http.server.SimpleHTTPRequestHandler):
-    """Serves the site; each HTML page also gets its own Content-Security-Policy as a report-only
-    header that sends each violation to REPORT_PATH, where the server keeps it (Site.reports)."""
-    extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
-                      ".html": "text/html", ".css": "text/css", ".txt": "text/plain"}
-
-    def do_GET(self):
-        if self.path.lstrip("/") == FRAME_PAGE:
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(FRAME_HTML)))
-            self.end_headers()
-            self.wfile.write(FRAME_HTML)
-        else:
-            super().do_GET()
-
-    def end_headers(self):
-        path, policy = self.path.split("?")[0], self.server.policy
-        if policy and path.endswith((".html", "/")) and path.lstrip("/") != FRAME_PAGE:
-            self.send_header("Content-Security-Policy-Report-Only",
-                             "%s; report-uri %s" % (policy, REPORT_PATH))
-        super().end_headers()
-
-    def do_POST(self):
-        length = min(int(self.headers.get("Content-Length", 0)), 65536)
-        body = self.rfile.read(length).decode(errors="replace")
-        if self.path == REPORT_PATH:
-            REPORTS.append(body)
-        self.send_response(204)
-        self.end_headers()
-
-    def log_message(self, *args):
-        pass
-
-
-class Site:
-    """The site folder served by Python's http.server on 127.0.0.1, on a port the system picks.
-    What the page's Content-Security-Policy blocks is reported to it, and is a console error of
-    the Page that looks next (every engine reports so; WebKit tells no console of its own)."""
-
-    def __init__(self, folder):
-        index = os.path.join(folder, "index.html")
-        check(os.path.isfile(index), "no index.html in " + folder)
-        handler = functools.partial(_Handler, directory=folder)
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        with open(index, encoding="utf-8") as f:
-            found = re.search(r"http-equiv=.Content-Security-Policy.\s+content=\"([^\"]*)\"",
-                              f.read())
-        self.server.policy = found.group(1) if found else None
-        self.origin = "http://127.0.0.1:%d" % self.server.server_port
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    def url(self, path=""): return "%s/%s" % (self.origin, path)
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
-
-
-# --- The browser -----------------------------------------------------------------------------
+# Types
 class Page:
     """The game's page in one browser engine (see engines.py), with the checks every engine
     shares: stats, shots, the pointer and keys, console errors."""
@@ -144,6 +55,7 @@ class Page:
     def __init__(self, engine, width=WIDTH, height=HEIGHT):
         self.engine, self.name = engine, engine.name
         self.errors = []
+        self.pointer_at = (0, 0)
         try:
             self.viewport(width, height)
         except Exception:
@@ -162,6 +74,21 @@ class Page:
         return self.js("return window.velkStats ? window.velkStats() : null")
 
     def ticks(self): return self.stats()["ticks"]
+
+    def heard(self, since=0, fields=INPUT_FIELDS):
+        """What the game's handlers received after the first SINCE deliveries, oldest first: the
+        FIELDS of each, as window.velkInput() recorded them."""
+        got = self.js("return velkInput()")
+        new = got["events"][len(got["events"]) - (got["count"] - since):]
+        check(got["count"] - since <= len(got["events"]),
+              "%d deliveries since %d, only the last %d kept" % (got["count"] - since, since,
+                                                                 len(got["events"])))
+        return [tuple(e[f] for f in fields) for e in new]
+
+    def scrolled(self):
+        """[scroll x, scroll y] of the page and of every page it is embedded in, innermost first."""
+        return self.js("const at = []; for (let w = window; ; w = w.parent) {"
+                       " at.push(w.scrollX, w.scrollY); if (w === w.parent) return at; }")
 
     def message(self):
         """The text of #message when it shows, else None."""
@@ -195,11 +122,20 @@ class Page:
         """Moves the pointer to (X, Y) in viewport pixels, from one pixel to the left."""
         self.engine.pointer("move", max(x - 1, 0), y)
         self.engine.pointer("move", x, y)
+        self.pointer_at = (x, y)
 
     def click(self, x, y):
         self.move(x, y)
-        self.engine.pointer("down")
-        self.engine.pointer("up")
+        self.press(0)
+
+    def press(self, button):
+        """Presses and releases BUTTON (0 left, 1 middle, 2 right) where the pointer is."""
+        self.engine.pointer("down", *self.pointer_at, button=button)
+        self.engine.pointer("up", *self.pointer_at, button=button)
+
+    def wheel(self, delta_y):
+        """One turn of the wheel where the pointer is; a positive DELTA_Y turns it down."""
+        self.engine.wheel(*self.pointer_at, delta_y)
 
     def key_down(self, key): self.engine.key("down", key)
     def key_up(self, key): self.engine.key("up", key)
@@ -254,3 +190,17 @@ def Firefox(display):
 def WebKit(display):
     """WebKitGTK's MiniBrowser with an 800 x 600 page, under DISPLAY (Xvfb.env)."""
     return Page(engines.WebKit(display))
+
+
+# Public functions
+def desktop_shots(exe, artefacts):
+    """Runs desktop_shots.sh and loads its shots: title, crash1, crash2, title2, and title2 at
+    each of the RESIZED sizes (title2-WxH). With VELK_DESKTOP_SHOTS set, loads them from that
+    folder instead (shots an earlier run kept of the same desktop game)."""
+    folder = os.environ.get("VELK_DESKTOP_SHOTS")
+    if not folder:
+        subprocess.run(["bash", os.path.join(HERE, "desktop_shots.sh"), exe, artefacts],
+                       check=True)
+        folder = os.path.join(artefacts, "desktop")
+    names = ["title", "crash1", "crash2", "title2"] + ["title2-%dx%d" % s for s in RESIZED]
+    return {n: Shot.load(os.path.join(folder, n + ".png")) for n in names}

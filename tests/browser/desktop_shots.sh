@@ -2,7 +2,8 @@
 # desktop_shots.sh EXE ARTEFACTS: plays the fixed script of the browser comparison in the desktop
 # game under Xvfb and keeps a shot of each screen in ARTEFACTS/desktop/: title.png, crash1.png
 # (the first race, no key held), crash2.png (after "Restart", no key held) and title2.png (after
-# "Menu"). With no key held the races, and so the scores and courses, never depend on timing.
+# "Menu"), then title2-640x480.png and title2-1024x700.png (that window resized). With no key
+# held the races, and so the scores and courses, never depend on timing.
 set -euo pipefail
 source "$(dirname "$0")/../e2e/lib.sh"
 e2e_setup desktop "$2"
@@ -25,5 +26,10 @@ keep_shot crash2
 click 400 240           # "Menu"
 wait_until 10 menu_shown || fail "no title screen after Menu"
 keep_shot title2
+for size in 640x480 1024x700; do   # the other window sizes the browser is shot at
+    resize "${size%x*}" "${size#*x}"
+    wait_until 10 menu_shown || fail "no title screen at $size"
+    keep_shot "title2-$size"
+done
 escape
 expect_exit 0 10

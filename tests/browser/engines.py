@@ -7,10 +7,13 @@
   Xvfb()                 a private X server, for the engines that need a display
 
 Every engine offers goto(url), js(body, *args) (BODY is a function body that sees `arguments`),
-png(), pointer("move" | "down" | "up", x, y), key("down" | "up", name), viewport(w, h),
+png(), pointer("move" | "down" | "up", x, y, button), wheel(x, y, delta_y) (the pointer already
+there),
+key("down" | "up", name), viewport(w, h),
 frame(iframe id or None), console() -> [(level, text)] since the last call, and close().
-Key names are KeyboardEvent.key values ("ArrowLeft", "Escape", "d"); selenium's Keys characters
-are taken too.
+Buttons are numbered as PointerEvent.button (0 left, 1 middle, 2 right). Key names are
+KeyboardEvent.key values ("ArrowLeft", "Escape", "d", " "), "Shift" for the left Shift key;
+selenium's Keys characters are taken too.
 """
 import base64
 import json
@@ -24,6 +27,7 @@ from selenium import webdriver
 from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
 from selenium.webdriver.common.keys import Keys
 
 # Constants
@@ -36,7 +40,9 @@ WEBKITDRIVER = "/usr/bin/WebKitWebDriver"
 BRIDGE = os.path.join(HERE, "bidi_bridge.mjs")
 BRIDGE_TIMEOUT_S = 120   # the longest one command may take, a browser's start included
 SELENIUM_KEYS = {"ArrowLeft": Keys.ARROW_LEFT, "ArrowRight": Keys.ARROW_RIGHT,
-                 "ArrowUp": Keys.ARROW_UP, "ArrowDown": Keys.ARROW_DOWN, "Escape": Keys.ESCAPE}
+                 "ArrowUp": Keys.ARROW_UP, "ArrowDown": Keys.ARROW_DOWN, "Escape": Keys.ESCAPE,
+                 "F1": Keys.F1, "PageUp": Keys.PAGE_UP, "PageDown": Keys.PAGE_DOWN,
+                 "End": Keys.END, "Shift": Keys.SHIFT}
 KEY_NAMES = {v: k for k, v in SELENIUM_KEYS.items()}
 # WebKitWebDriver has no log endpoint and no BiDi, and MiniBrowser's console-to-stdout setting
 # does not reach the pages it opens for automation; so each document the test looks at gets
@@ -69,16 +75,20 @@ class _Selenium:
     def js(self, body, *args): return self.driver.execute_script(body, *args)
     def png(self): return self.driver.get_screenshot_as_png()
 
-    def pointer(self, action, x=0, y=0):
+    def pointer(self, action, x=0, y=0, button=0):
         chain = ActionChains(self.driver)
         p = chain.w3c_actions.pointer_action
         if action == "move":
             p.move_to_location(x, y)
         elif action == "down":
-            p.pointer_down()
+            p.pointer_down(button)
         else:
-            p.pointer_up()
+            p.pointer_up(button)
         chain.perform()
+
+    def wheel(self, x, y, delta_y):
+        ActionChains(self.driver).scroll_from_origin(ScrollOrigin.from_viewport(x, y), 0,
+                                                     delta_y).perform()
 
     def key(self, action, name):
         key = SELENIUM_KEYS.get(name, name)
@@ -221,7 +231,10 @@ class Firefox:
     def goto(self, url): self.call("goto", url=url)
     def js(self, body, *args): return self.call("evaluate", script=body, args=list(args))
     def png(self): return base64.b64decode(self.call("screenshot"))
-    def pointer(self, action, x=0, y=0): self.call("pointer", action=action, x=x, y=y)
+    def pointer(self, action, x=0, y=0, button=0):
+        self.call("pointer", action=action, x=x, y=y, button=button)
+
+    def wheel(self, x, y, delta_y): self.call("wheel", deltaY=delta_y)
     def key(self, action, name): self.call("key", action=action, key=KEY_NAMES.get(name, name))
     def viewport(self, width, height): self.call("viewport", width=width, height=height)
     def frame(self, name): self.call("frame", name=name)

@@ -1,5 +1,6 @@
 """pictures.py: the game's screens as RGB pictures, the screen checks ported from
-tests/e2e/lib.sh, and the pixel comparison of a browser's shot with the desktop game's."""
+tests/e2e/lib.sh, the pixel comparison of a browser's shot with the desktop game's, and of
+headless Chromium's shots with its own reference shots in golden/."""
 import os
 import subprocess
 
@@ -8,9 +9,19 @@ from checks import check, log
 # Constants
 TOLERANCE = 16         # a channel may differ by this much before its pixel counts as differing
 MAX_DIFFERING = 1.0    # per cent of the pixels that may differ
-# Boxes (x0, y0, x1, y1, inclusive, window pixels) holding the overlay's texts: about 20 px above
-# each baseline and 4 below, wide enough for the longest text; the button boxes are the insides
-# of the outlines, label included.
+# Headless Chromium with SwiftShader draws the same pixels on every run, so its shots are also
+# held to references of its own (golden/), taken with the Chromium version VERSION_FILE names:
+# at most REFERENCE_PIXELS may differ by more than REFERENCE_TOLERANCE, room for a processor's
+# rounding but not for one model drawn wrong. Another version's SwiftShader may round otherwise:
+# then at most LOOSE_PERCENT per cent of the pixels may differ by more than TOLERANCE, still
+# too few for a small model drawn wrong, and the test says that the references need renewing.
+GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden")
+VERSION_FILE = os.path.join(GOLDEN, "chromium-version.txt")
+REFERENCE_TOLERANCE, REFERENCE_PIXELS = 8, 10
+LOOSE_PERCENT = 0.1
+# Boxes (x0, y0, x1, y1, inclusive, window pixels) holding the overlay's texts in an 800 x 600
+# window: about 20 px above each baseline and 4 below, wide enough for the longest text; the
+# button boxes are the insides of the outlines, label included.
 TEXT_BOXES = {
     "title": {"title": (330, 160, 475, 184), "help line 1": (10, 5, 300, 29),
               "help line 2": (10, 30, 300, 54), "Quit label": (323, 223, 477, 257),
@@ -113,53 +124,103 @@ class Shot:
         return x if m > 200 else -1
 
 
+# Static helpers
+def text_boxes(screen, width, height):
+    """SCREEN's text boxes laid out for a WIDTH x HEIGHT window: the help lines stay in the
+    top-left corner, everything else keeps its place relative to the window's centre."""
+    dx, dy = width // 2 - 400, height // 2 - 300
+    return {name: box if name.startswith("help") else
+            (box[0] + dx, box[1] + dy, box[2] + dx, box[3] + dy)
+            for name, box in TEXT_BOXES[screen].items()}
+
+
+def differing_pixels(a, b, tolerance):
+    """The pixels of shots A and B, by number, that differ by more than TOLERANCE in a channel,
+    and the largest channel difference."""
+    check((a.w, a.h) == (b.w, b.h), "shots of %dx%d and %dx%d" % (a.w, a.h, b.w, b.h))
+    x, y = a.data, b.data
+    differing, max_diff = [], 0
+    for p in range(a.w * a.h):
+        i = 3 * p
+        d = max(abs(x[i] - y[i]), abs(x[i + 1] - y[i + 1]), abs(x[i + 2] - y[i + 2]))
+        max_diff = max(max_diff, d)
+        if d > tolerance:
+            differing.append(p)
+    return differing, max_diff
+
+
+def keep_difference(name, shots, differing, text_bad, artefacts):
+    """Saves SHOTS ({label: shot}) and a difference image under ARTEFACTS: the first shot
+    darkened, red where DIFFERING, yellow at the points TEXT_BAD."""
+    os.makedirs(artefacts, exist_ok=True)
+    for label, shot in shots.items():
+        shot.save(os.path.join(artefacts, "%s-%s.png" % (label, name)))
+    first = next(iter(shots.values()))
+    diff = bytearray(x // 3 for x in first.data)
+    for p in differing:
+        diff[3 * p:3 * p + 3] = b"\xff\x00\x00"
+    for x, y in text_bad:
+        p = 3 * (y * first.w + x)
+        diff[p:p + 3] = b"\xff\xff\x00"
+    Shot(first.w, first.h, diff).save(os.path.join(artefacts, "diff-%s.png" % name))
+    log("kept %s and diff-%s.png in %s" % (", ".join("%s-%s.png" % (k, name) for k in shots),
+                                          name, artefacts))
+
+
 # Public functions
 def compare(name, screen, desktop, browser, artefacts):
     """Compares two shots of one screen (SCREEN names its text boxes). Returns the figures; on a
     failing comparison keeps both shots and a difference image (red: differs by more than the
     tolerance; yellow: text pixels that do not match) under ARTEFACTS."""
-    check((desktop.w, desktop.h) == (browser.w, browser.h),
-          "%s: desktop shot %dx%d, browser shot %dx%d" % (name, desktop.w, desktop.h,
-                                                          browser.w, browser.h))
-    a, b = desktop.data, browser.data
-    differing = [False] * (desktop.w * desktop.h)
-    count = max_diff = 0
-    for p in range(desktop.w * desktop.h):
-        i = 3 * p
-        d = max(abs(a[i] - b[i]), abs(a[i + 1] - b[i + 1]), abs(a[i + 2] - b[i + 2]))
-        if d > max_diff:
-            max_diff = d
-        if d > TOLERANCE:
-            differing[p] = True
-            count += 1
+    differing, max_diff = differing_pixels(desktop, browser, TOLERANCE)
     # A text pixel is white in either shot; it must be the same white pixel in the other.
     text_bad = []
     bad_boxes = []
-    for box_name, (x0, y0, x1, y1) in TEXT_BOXES[screen].items():
+    for box_name, (x0, y0, x1, y1) in text_boxes(screen, desktop.w, desktop.h).items():
         bad = [(x, y) for y in range(y0, y1 + 1) for x in range(x0, x1 + 1)
                if (WHITE(*desktop.pixel(x, y)) or WHITE(*browser.pixel(x, y)))
                and desktop.pixel(x, y) != browser.pixel(x, y)]
         if bad:
             bad_boxes.append(box_name)
             text_bad += bad
-    percent = 100.0 * count / (desktop.w * desktop.h)
+    percent = 100.0 * len(differing) / (desktop.w * desktop.h)
     figures = {"name": name, "percent": percent, "max": max_diff, "text_same": not bad_boxes,
                "bad_boxes": bad_boxes}
     log("%-8s %.3f %% of pixels differ by more than %d/255 (max channel difference %d); "
         "text areas identical: %s" % (name, percent, TOLERANCE, max_diff,
                                       "yes" if not bad_boxes else "no (%s)" % ", ".join(bad_boxes)))
     if percent > MAX_DIFFERING or bad_boxes:
-        os.makedirs(artefacts, exist_ok=True)
-        desktop.save(os.path.join(artefacts, "desktop-%s.png" % name))
-        browser.save(os.path.join(artefacts, "browser-%s.png" % name))
-        diff = bytearray(x // 3 for x in a)
-        for p, is_diff in enumerate(differing):
-            if is_diff:
-                diff[3 * p:3 * p + 3] = b"\xff\x00\x00"
-        for x, y in text_bad:
-            p = 3 * (y * desktop.w + x)
-            diff[p:p + 3] = b"\xff\xff\x00"
-        Shot(desktop.w, desktop.h, diff).save(os.path.join(artefacts, "diff-%s.png" % name))
-        log("kept desktop-%s.png, browser-%s.png and diff-%s.png in %s" % (name, name, name,
-                                                                           artefacts))
+        keep_difference(name, {"desktop": desktop, "browser": browser}, differing, text_bad,
+                        artefacts)
     return figures
+
+
+def compare_reference(name, shot, version, artefacts):
+    """Holds SHOT of headless Chromium VERSION to its reference golden/NAME.png (rewritten
+    instead, with the version, when VELK_UPDATE_GOLDEN=1). True when it matches: within
+    REFERENCE_PIXELS, or LOOSE_PERCENT for references of another version."""
+    path = os.path.join(GOLDEN, name + ".png")
+    if os.environ.get("VELK_UPDATE_GOLDEN") == "1":
+        shot.save(path)
+        with open(VERSION_FILE, "w") as f:
+            f.write(version + "\n")
+        log("wrote golden/%s.png and golden/%s for Chromium %s" % (
+            name, os.path.basename(VERSION_FILE), version))
+        return True
+    with open(VERSION_FILE) as f:
+        recorded = f.read().strip()
+    same = recorded == version
+    if not same:
+        log("WARNING: the browser's reference shots are Chromium %s's, this is Chromium %s: "
+            "compared loosely; regenerate them with tests/browser/update-golden.sh"
+            % (recorded, version))
+    tolerance = REFERENCE_TOLERANCE if same else TOLERANCE
+    differing, max_diff = differing_pixels(Shot.load(path), shot, tolerance)
+    allowed = REFERENCE_PIXELS if same else LOOSE_PERCENT * shot.w * shot.h / 100
+    log("%s: %d pixels differ from golden/%s.png by more than %d/255, at most %d may "
+        "(max channel difference %d)" % (name, len(differing), name, tolerance, allowed, max_diff))
+    if len(differing) <= allowed:
+        return True
+    keep_difference(name, {"reference": Shot.load(path), "browser": shot}, differing, [],
+                    artefacts)
+    return False

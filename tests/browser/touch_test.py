@@ -24,9 +24,7 @@ def held(*names, down=True, up=True):
 
 
 def heard(b, since=0, fields=("kind", "code", "state")):
-    log_ = b.js("return velkInput()")
-    new = log_["events"][len(log_["events"]) - (log_["count"] - since):]
-    return [tuple(e[f] for f in fields) for e in new]
+    return b.heard(since, fields)
 
 
 class Phone:

@@ -3,15 +3,17 @@
 SwiftShader), Firefox and WebKit (both headful under an Xvfb of their own, over Mesa llvmpipe)
 against the desktop game under Xvfb. Each plays the same fixed script as the desktop game (title,
 first race with no key held, "Restart", second race, "Menu"); with no key held the races never
-depend on timing, so each screen, score included, must match the desktop's. Then each browser
-alone: cursor, resizes, context loss, keys, quitting, no console error; and a Chromium without
-WebGL. ENGINE names the engines to run (default all). Failures keep their shots under
-ARTEFACTS/browser/ENGINE/.
+depend on timing, so each screen, score included, must match the desktop's; headless Chromium's
+also its own reference shots (golden/). Then each browser alone: cursor, other window sizes,
+context loss, the exact input the game hears, keys, quitting, no console error; the game
+embedded in a taller page; and a Chromium without WebGL. ENGINE names the engines to run
+(default all). Failures keep their shots under ARTEFACTS/browser/ENGINE/.
 """
 import os
 import sys
 
 import browserlib as bl
+import page_checks as pc
 from browserlib import check, log, wait_until
 
 SITE, EXE, ART = sys.argv[1:4]
@@ -20,7 +22,10 @@ OUT = os.path.join(ART, "browser")
 KEY_NAMES = {"ArrowLeft": "the left arrow", "d": "d"}
 # Groups that run in some engines only: WebKit's window cannot be made as small as 1 x 1 (its
 # toolbar keeps a minimum size); the iframe's zero height covers a vanishing client area there.
-ONLY_IN = {"viewport 1x1 and back: still ticking, title drawn again": ("Chromium", "Firefox")}
+# The timer's delays are recorded through Chromium's DevTools.
+RESIZE_GROUP = "viewport 1x1, then other sizes: the title drawn for each, as the desktop's"
+TIMER_GROUP = "the timer is armed with 0 ms, then with 16 ms on every tick"
+ONLY_IN = {RESIZE_GROUP: ("Chromium", "Firefox"), TIMER_GROUP: ("Chromium",)}
 
 
 def expect_same(b, name, screen, desktop, shot):
@@ -37,7 +42,19 @@ def race_to_crash(b, x, y):
     return b.wait_shot(120, "crash_shown", "the crash screen")
 
 
+def reference(b, name, shot):
+    """In headless Chromium, SHOT against the browser's own reference shot NAME."""
+    if b.name == "Chromium":
+        check(bl.compare_reference(name, shot, b.driver.capabilities["browserVersion"],
+                                   os.path.join(OUT, b.name)),
+              "%s differs from the browser's reference shot (see above)" % name)
+    return shot
+
+
 def page_loads(b, site):
+    if b.name == "Chromium":
+        b.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                 {"source": pc.RECORD_DELAYS})
     b.goto(site.url("index.html"))
     wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "window.velkStats() ticking")
     check(b.stats()["state"] == "running", "state %s" % b.stats()["state"])
@@ -61,8 +78,10 @@ def page_loads(b, site):
 def session_main(site, desktop, b):
     """The fixed script against the desktop's shots, then the browser-only checks; in order."""
     def first_race():
-        expect_same(b, "title", "title", desktop["title"], b.wait_shot(20, "menu_shown", "title"))
-        expect_same(b, "crash1", "crash", desktop["crash1"], race_to_crash(b, 400, 300))
+        title = reference(b, "title", b.wait_shot(20, "menu_shown", "title"))
+        expect_same(b, "title", "title", desktop["title"], title)
+        crash = reference(b, "crash1", race_to_crash(b, 400, 300))
+        expect_same(b, "crash1", "crash", desktop["crash1"], crash)
 
     def cursor():
         b.move(400, 300)   # over "Restart"
@@ -80,10 +99,14 @@ def session_main(site, desktop, b):
     def resize():
         b.viewport(1, 1)
         b.wait_ticking("at 1x1")
-        b.viewport(bl.WIDTH, bl.HEIGHT)
-        b.wait_ticking("back at 800x600")
-        expect_same(b, "title2-after-1x1", "title", desktop["title2"],
-                    b.wait_shot(10, "menu_shown", "the title screen after 1x1"))
+        for width, height in bl.RESIZED + ((bl.WIDTH, bl.HEIGHT),):
+            b.viewport(width, height)
+            size = "%dx%d" % (width, height)
+            b.wait_ticking("at " + size)
+            shot = b.wait_shot(10, "menu_shown", "the title screen at " + size)
+            check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
+            name = "title2-" + size if (width, height) in bl.RESIZED else "title2"
+            expect_same(b, "title2-at-" + size, "title", desktop[name], shot)
 
     def context_loss():
         b.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
@@ -141,21 +164,29 @@ def session_main(site, desktop, b):
         b.check_console("during the session")
 
     return [("page loads, same origin, no console error", lambda: page_loads(b, site)),
-            ("title and first crash match the desktop", first_race),
+            ("title and first crash match the desktop and the reference shots", first_race),
+            (TIMER_GROUP, lambda: pc.expect_timer_delays(b)),
             ("hand cursor over a crash-screen button, arrow off it", cursor),
             ("Restart and Menu: same score and course as the desktop", restart_and_menu),
-            ("viewport 1x1 and back: still ticking, title drawn again", resize),
+            (RESIZE_GROUP, resize),
+            ("every key, button and motion reaches the game exactly",
+             lambda: pc.expect_heard_exactly(b, 100, 500)),   # off the title screen's buttons
             ("context lost and restored: paused, then drawn again", context_loss),
             ("keys steer the car; Escape quits and stops the game", keys_and_escape)]
+
+
+def title_in_frame(b, site, page):
+    """Opens PAGE, which holds the game in the iframe "game", and waits for its title screen."""
+    b.goto(site.url(page))
+    b.frame("game")
+    wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
+    b.wait_shot(20, "menu_shown", "the title screen in the frame")
 
 
 def session_frame(site, desktop, b):
     """The game in an iframe squeezed to a zero height and back; then Quit."""
     def zero_height():
-        b.goto(site.url(bl.FRAME_PAGE))
-        b.frame("game")
-        wait_until(15, lambda: (b.stats() or {}).get("ticks", 0) > 0, "velkStats in the frame")
-        b.wait_shot(20, "menu_shown", "the title screen in the frame")
+        title_in_frame(b, site, bl.FRAME_PAGE)
         for height in (0, bl.HEIGHT):
             b.frame(None)
             b.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
@@ -175,6 +206,16 @@ def session_frame(site, desktop, b):
 
     return [("zero client height and back: still ticking, title drawn again", zero_height),
             ("Quit shows the message and stops the game", quit_button)]
+
+
+def session_embedded(site, desktop, b):
+    """The game in an iframe atop a taller page: what the player does over it scrolls nothing."""
+    def not_scrolled():
+        title_in_frame(b, site, bl.EMBED_PAGE)
+        b.click(100, 500)   # off the buttons: the canvas takes the keyboard
+        pc.expect_not_scrolled(b)
+
+    return [("embedded in a taller page: keys and the wheel scroll nothing", not_scrolled)]
 
 
 def session_no_webgl(site, desktop, b):
@@ -233,7 +274,7 @@ def run():
     site, xvfb = bl.Site(SITE), []
     try:
         for engine in ENGINES:
-            sessions = [(session_main, ()), (session_frame, ())]
+            sessions = [(session_main, ()), (session_frame, ()), (session_embedded, ())]
             if engine == "Chromium":
                 sessions.append((session_no_webgl, bl.NO_WEBGL_FLAGS))
             for session, flags in sessions:
