@@ -13,6 +13,9 @@ from selenium.webdriver.common.keys import Keys
 import browserlib as bl
 from browserlib import check, log, wait_until
 
+# How long a screen may take to come up: a phone's drawing buffer has nine times the pixels of
+# its CSS size, which a loaded machine's software rasteriser draws slowly.
+SCREEN_WAIT_S = 40
 KEYS = {"Steer left": 100, "Accelerate": 101, "Steer right": 102, "Brake": 103}
 LEFT, UP, RIGHT, DOWN = KEYS
 
@@ -94,7 +97,7 @@ def phone_session(site, b, w, h, orientation):
             check(shown and right - left >= 44 and bottom - top >= 44 and corner and clear
                   and top >= h / 2 and bottom <= h, "%s at %s" % (key, keys[key]))
         p.tap((w / 2, h / 2))
-        p.wait_shot(15, "race_shown", "a race after tapping Start Game")
+        p.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after tapping Start Game")
         check(heard(b) == [("mouse", 0, 0), ("mouse", 0, 1)], heard(b))
 
     def steer_left(seconds, shots):
@@ -104,7 +107,7 @@ def phone_session(site, b, w, h, orientation):
             shot = p.shot()
             if not shot.race_shown():
                 p.tap((w / 2, h / 2))   # "Restart"
-                shot = p.wait_shot(15, "race_shown", "a race after Restart")
+                shot = p.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after Restart")
             since = count()
             p.down(1, DOWN)
             p.down(0, LEFT)
@@ -164,7 +167,7 @@ def phone_session(site, b, w, h, orientation):
                                   ("Menu", "menu_shown", h / 2 - 60)):
             p.wait_shot(120, "crash_shown", "the crash screen")
             p.tap((w / 2, y))
-            p.wait_shot(15, screen, "tapping %s" % button)
+            p.wait_shot(SCREEN_WAIT_S, screen, "tapping %s" % button)
         p.tap((w / 2, h / 2 - 60))   # "Quit"
         wait_until(5, lambda: b.stats()["state"] == "quit", "state quit after tapping Quit")
         check(not any(k[4] for k in p.keys().values()), "keys still shown after quitting")
