@@ -125,7 +125,8 @@ def phone_session(site, b, w, h, orientation):
         roadside = steer_left(0.6, 1)[0][1]
         log("car x before and after a short hold %s, at the roadside %.0f" % (xs, roadside))
         check(events == held(DOWN, LEFT), events)
-        check(roadside + 10 < xs[1] < xs[0] - 10, "the car did not go part of the way left")
+        # Stopped short of the roadside, however long a loaded machine took to lift the finger.
+        check(roadside + 2 < xs[1] < xs[0] - 10, "the car did not go part of the way left")
         check(abs(xs[1] - xs[2]) <= 1, "the car kept moving once the finger was lifted")
 
     def fingers_and_keyboard():
@@ -146,6 +147,9 @@ def phone_session(site, b, w, h, orientation):
         check(heard(b, since) == slid + held(RIGHT, UP) + held(LEFT) + held(DOWN), heard(b, since))
 
     def no_scroll_or_zoom():
+        # An unconsumed touchstart lets Chromium hold the race's timers while it waits for a scroll.
+        b.js("window.velkTouchStarts = []; addEventListener('touchstart',"
+             " e => velkTouchStarts.push(e.defaultPrevented), {passive: true})")
         for k in range(10):   # a swipe down, as for pull-to-refresh, then a pinch
             p.touch("touchMove" if k else "touchStart", 0, (w / 4, h * (0.2 + 0.07 * k)))
         p.up(0)
@@ -158,6 +162,8 @@ def phone_session(site, b, w, h, orientation):
         view = b.js("return [scrollX, scrollY, visualViewport.scale, visualViewport.offsetLeft,"
                     " visualViewport.offsetTop, getSelection().toString()]")
         check(view == [0, 0, 1, 0, 0, ""], "scroll x, y, scale, offset x, y, selection: %s" % view)
+        starts = b.js("return velkTouchStarts")
+        check(starts and all(starts), "touchstart consumed: %s" % starts)
 
     def restart_menu_quit():
         p.down(0, LEFT)   # off to the roadside: between two lanes the car might never crash
