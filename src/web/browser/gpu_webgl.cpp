@@ -17,6 +17,7 @@
 #include "gpu.h"
 #include "gpu_params.h"
 #include "scene_pieces.h"
+#include "shared_vertices.h"
 #include "webgl_programs.h"
 
 // Constants
@@ -287,6 +288,5 @@ void gpu::drawTriangles(const State& state, const Vertex* vertices, size_t verte
     draw.firstIndex = static_cast<uint32_t>(queuedIndices.size());
     draw.indexCount = static_cast<uint32_t>(indexCount);
     queuedDraws.push_back(draw);
-    queuedVertices.insert(queuedVertices.end(), vertices, vertices + vertexCount);
-    queuedIndices.insert(queuedIndices.end(), indices, indices + indexCount);
+    appendSharedBatch(vertices, vertexCount, indices, indexCount, queuedVertices, queuedIndices);
 }
