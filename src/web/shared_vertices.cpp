@@ -11,14 +11,15 @@ static const size_t kSlots = size_t{1} << kSlotBits;
 static const uint64_t kMix[4] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu, 0x165667B19E3779F9u,
                                  0xD6E8FEB86659FD93u};
 static const int kHashShift = 32;  // the hash is the products' top 32 bits
-static_assert(sizeof(gpu::Vertex) == 6 * sizeof(float) + 4 * sizeof(uint8_t),
+static_assert(sizeof(gpu::Vertex) == sizeof(gpu::Vertex::position) + sizeof(gpu::Vertex::normal) +
+                                         sizeof(gpu::Vertex::colour),
               "vertices compare byte for byte, so they have no padding");
 
 // Types
 
 // The vertex of this batch last added with a hash whose top bits name the slot.
 struct Slot {
-    uint32_t batch;   // the batch that filled the slot; slots of earlier batches are empty
+    uint32_t batch;   // the batch that filled the slot; slots of earlier batches count as empty
     uint32_t hash;    // the whole hash, so most differing vertices are told apart unread
     uint16_t vertex;  // its index in the batch's part of the frame's array
 };
@@ -46,7 +47,9 @@ static uint32_t vertexHash(const gpu::Vertex& v) {
 static uint16_t share(const gpu::Vertex& v, std::vector<gpu::Vertex>& out, size_t first) {
     const uint32_t hash = vertexHash(v);
     Slot& slot = slots[hash >> (kHashShift - kSlotBits)];
+    // Equal bytes, not equal numbers: +0 and -0 stay apart, and every copy shades alike.
     if (slot.batch == batchNumber && slot.hash == hash && first + slot.vertex < out.size() &&
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): bytes are what must be equal
         std::memcmp(&out[first + slot.vertex], &v, sizeof v) == 0)
         return slot.vertex;
     const auto index = static_cast<uint16_t>(out.size() - first);
@@ -60,10 +63,7 @@ static uint16_t share(const gpu::Vertex& v, std::vector<gpu::Vertex>& out, size_
 void gpu::appendSharedBatch(const Vertex* vertices, size_t vertexCount, const uint16_t* indices,
                             size_t indexCount, std::vector<Vertex>& frameVertices,
                             std::vector<uint16_t>& frameIndices) {
-    if (++batchNumber == 0) {  // after 2^32 batches the numbers come round: empty every slot
-        std::memset(slots, 0, sizeof slots);
-        batchNumber = 1;
-    }
+    ++batchNumber;  // wraps after 2^32 batches; a stale slot that matches is still a true match
     const size_t first = frameVertices.size();
     renumbered.resize(vertexCount);
     for (size_t i = 0; i < vertexCount; ++i)
