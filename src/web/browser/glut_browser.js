@@ -169,7 +169,6 @@ var LibraryVelkGlut = {
       }
     },
 
-
     onResize: function() {
       if (!VelkGlut.fitCanvas()) return;
       VelkGlut.call(function() { _velk_glut_reshape(VelkGlut.width, VelkGlut.height); });

@@ -25,6 +25,7 @@
 // First sizes of the streaming buffers; they double whenever a frame does not fit.
 static const GLsizeiptr kFirstVertexBytes = 1024 * sizeof(gpu::Vertex);
 static const GLsizeiptr kFirstIndexBytes = 3 * 1024 * sizeof(uint16_t);
+
 // Types
 
 // The GL objects of the context; ready is false until they exist in the current context.
