@@ -6,6 +6,13 @@
 // seconds (start-up, shader compilation). The first line names the GL renderer and the number
 // of samples per pixel of the window.
 //
+// A Windows build of the game under Wine has freeglut linked in, out of the shim's reach, and
+// Wine's opengl32 swaps through the host's glXSwapBuffers, which it gets from
+// glXGetProcAddressARB, itself looked up with dlsym: so the shim's dlsym hands out a
+// glXGetProcAddressARB that hands out a counting glXSwapBuffers. There freeglut draws once after
+// each timer step, as on Linux (the game's tick is the only redisplay request, and each turn of
+// freeglut's loop runs at most one expired timer, then draws), so each swap also counts as a step.
+//
 // Each line: swaps, steps and reshapes so far, seconds since the first swap, then for the span it
 // covers the frame and step rates, the median / 90th percentile / largest time between swaps, the
 // median time spent inside the real glutSwapBuffers and the median time from the step's
@@ -15,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -30,6 +38,9 @@ using VoidFunction = void (*)();
 using ViewportFunction = void (*)(int, int, int, int);
 using GetStringFunction = const char* (*)(unsigned);
 using GetIntegerFunction = void (*)(unsigned, int*);
+using DlsymFunction = void* (*)(void*, const char*);
+using ProcAddressFunction = void* (*)(const unsigned char*);
+using GlxSwapFunction = void (*)(void*, unsigned long);
 
 // What one swap left behind, in seconds on the monotonic clock.
 struct Frame {
@@ -56,6 +67,9 @@ static long reportEvery = 0;
 static double skipSeconds = 0.0;
 static bool finalSpanStarted = false;
 static const char* logPath = nullptr;
+static ProcAddressFunction realGetProcAddress = nullptr;
+static GlxSwapFunction realGlxSwap = nullptr;
+static bool glutSwapping = false;
 
 // Static helpers
 
@@ -146,14 +160,16 @@ static void recordFrame(Frame frame) {
 
 // Public functions
 
-extern "C" void glutSwapBuffers() {
-    static VoidFunction next = nullptr;
-    if (next == nullptr) {
+// Times one swap done by `swap` and keeps its figures.
+template <typename Swap>
+static void countSwap(Swap swap) {
+    static bool ready = false;
+    if (!ready) {
         setUp();
-        next = nextSymbol<VoidFunction>("glutSwapBuffers");
+        ready = true;
     }
     double start = now();
-    next();
+    swap();
     double end = now();
     ++swapCount;
     if (frames.size() < kKeptFrames)
@@ -162,6 +178,44 @@ extern "C" void glutSwapBuffers() {
         writeSummary("every", periodicSpan);
         periodicSpan = {frames.size() - 1, stepCount};
     }
+}
+
+// The game's swap under Wine: also the end of a step (see the top of this file).
+static void glxSwapThroughWine(void* display, unsigned long drawable) {
+    if (glutSwapping) {  // a GLUT the shim wraps, counted there
+        realGlxSwap(display, drawable);
+        return;
+    }
+    ++stepCount;
+    lastStepTime = now();
+    countSwap([&] { realGlxSwap(display, drawable); });
+}
+
+static void* getProcAddressThroughShim(const unsigned char* name) {
+    void* proc = realGetProcAddress(name);
+    if (proc != nullptr && strcmp(reinterpret_cast<const char*>(name), "glXSwapBuffers") == 0) {
+        realGlxSwap = reinterpret_cast<GlxSwapFunction>(proc);
+        return reinterpret_cast<void*>(glxSwapThroughWine);
+    }
+    return proc;
+}
+
+extern "C" void glutSwapBuffers() {
+    static VoidFunction next = nextSymbol<VoidFunction>("glutSwapBuffers");
+    glutSwapping = true;
+    countSwap(next);
+    glutSwapping = false;
+}
+
+extern "C" void* dlsym(void* handle, const char* name) {
+    static DlsymFunction real =
+        reinterpret_cast<DlsymFunction>(dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.34"));
+    void* symbol = real(handle, name);
+    if (symbol != nullptr && strcmp(name, "glXGetProcAddressARB") == 0) {
+        realGetProcAddress = reinterpret_cast<ProcAddressFunction>(symbol);
+        return reinterpret_cast<void*>(getProcAddressThroughShim);
+    }
+    return symbol;
 }
 
 extern "C" void glutPostRedisplay() {
