@@ -6,7 +6,8 @@
 # at random, then quit with Escape; with PACING_SCREEN=title it stays on the title screen instead.
 # The first WARMUP_S (default 5) seconds are left out. Prints, per size, the steps and frames per
 # second, the median and 90th percentile frame time, and the median time inside the real
-# glutSwapBuffers and from a step to the end of its frame. Asserts no rate: the timer period is
+# glutSwapBuffers and from a step to the end of its frame, and the game's processor time per frame
+# (all its threads: llvmpipe's too), which other load on the machine leaves alone. Asserts no rate: the timer period is
 # 16 ms, so 62.5 steps per second is the ceiling. Shim logs go to ARTEFACTS/pacing/.
 # With several executables (say the Linux game and a launcher of the Windows one under Wine,
 # whose swaps the shim also counts), each size is measured for each in turn in the same Xvfb,
@@ -52,9 +53,9 @@ measure() {
     grep '^final' "$swaps" | awk -v size="$size" -v name="$name" '{
         for (i = 2; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
         printf "%-9s steps/s %6.2f (%5.1f%% of 62.5)  frames/s %6.2f  frame ms: median %6.2f p90 %6.2f" \
-               "  in swap %6.2f  step to swap %6.2f  over %s s  %s\n", size, v["steps_per_s"],
+               "  in swap %6.2f  step to swap %6.2f  cpu/frame %6.2f  over %s s  %s\n", size, v["steps_per_s"],
                v["steps_per_s"] / 0.625, v["fps"], v["median_ms"], v["p90_ms"],
-               v["swap_median_ms"], v["work_median_ms"], v["span_s"], name }'
+               v["swap_median_ms"], v["work_median_ms"], v["cpu_ms_per_frame"], v["span_s"], name }'
 }
 
 log "load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"

@@ -16,7 +16,8 @@
 // Each line: swaps, steps and reshapes so far, seconds since the first swap, then for the span it
 // covers the frame and step rates, the median / 90th percentile / largest time between swaps, the
 // median time spent inside the real glutSwapBuffers and the median time from the step's
-// glutPostRedisplay to the end of its swap (the work of one frame), all in milliseconds.
+// glutPostRedisplay to the end of its swap (the work of one frame), all in milliseconds, and the
+// processor time the process spent per frame, whatever else the machine runs.
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -47,6 +48,7 @@ struct Frame {
     double end;        // when the real glutSwapBuffers returned
     double inSwap;     // time spent inside it
     double sinceStep;  // from the latest step's redisplay request to `end`
+    double cpu;        // processor time of the whole process (every thread) until `end`
 };
 
 // Where a measured span starts: the index of its first swap and the step count at that swap.
@@ -73,10 +75,14 @@ static bool glutSwapping = false;
 
 // Static helpers
 
-static double now() {
+static double secondsOf(clockid_t clock) {
     timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
+    clock_gettime(clock, &ts);
     return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+
+static double now() {
+    return secondsOf(CLOCK_MONOTONIC);
 }
 
 template <typename Function>
@@ -111,11 +117,13 @@ static void writeSummary(const char* tag, Span span) {
         return;
     fprintf(out,
             "%s swaps=%ld steps=%ld reshapes=%ld t=%.3f span_s=%.3f fps=%.2f steps_per_s=%.2f "
-            "median_ms=%.2f p90_ms=%.2f max_ms=%.2f swap_median_ms=%.2f work_median_ms=%.2f\n",
+            "median_ms=%.2f p90_ms=%.2f max_ms=%.2f swap_median_ms=%.2f work_median_ms=%.2f "
+            "cpu_ms_per_frame=%.2f\n",
             tag, swapCount, stepCount, viewportCount, frames.back().end - frames.front().end,
             seconds, intervals.size() / seconds, (stepCount - span.steps) / seconds,
             quantileMs(intervals, 0.5), quantileMs(intervals, 0.9), quantileMs(intervals, 1.0),
-            quantileMs(inSwap, 0.5), quantileMs(work, 0.5));
+            quantileMs(inSwap, 0.5), quantileMs(work, 0.5),
+            (frames.back().cpu - frames[span.first].cpu) * 1000.0 / intervals.size());
     fclose(out);
 }
 
@@ -173,7 +181,7 @@ static void countSwap(Swap swap) {
     double end = now();
     ++swapCount;
     if (frames.size() < kKeptFrames)
-        recordFrame({end, end - start, end - lastStepTime});
+        recordFrame({end, end - start, end - lastStepTime, secondsOf(CLOCK_PROCESS_CPUTIME_ID)});
     if (reportEvery > 0 && swapCount % reportEvery == 0) {
         writeSummary("every", periodicSpan);
         periodicSpan = {frames.size() - 1, stepCount};
