@@ -29,7 +29,9 @@ if(NOT EXISTS ${library})
     -DCMAKE_C_FLAGS=-ffp-contract=off -DCMAKE_INSTALL_PREFIX=${prefix}
     -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF
     -DFREEGLUT_REPLACE_GLUT=ON)
-  velk_freeglut_step("building" ${CMAKE_COMMAND} --build ${VELK_FREEGLUT_DIR}/build --target install)
+  cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
+  velk_freeglut_step("building"
+    ${CMAKE_COMMAND} --build ${VELK_FREEGLUT_DIR}/build --target install --parallel ${cores})
 endif()
 
 add_library(OpenGL::GL INTERFACE IMPORTED)
