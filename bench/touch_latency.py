@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from engines import Phone  # noqa: E402
 from screens import log  # noqa: E402
-from site_server import Site  # noqa: E402
+from site_server import Site, glut_codes  # noqa: E402
 
 # The capturing listener runs before the page's, the bubbling one after them; both only for
 # touches on an on-screen key. The step count after the delivery is polled until it grows.
@@ -69,15 +69,16 @@ def touch_latency(site, samples=40):
         got = p.js("return velkTouchSamples")
     finally:
         p.close()
+    glut = glut_codes(site.folder)
     heard_once = [s for s in got if [(e["kind"], e["code"], e["state"]) for e in s["heard"]]
-                  == [("special", 103, 0)]]
+                  == [("special", glut.KEY_DOWN, glut.DOWN)]]
     in_time = [s for s in heard_once if s["sameStep"] and "nextStep" in s]
     result = {"samples": len(got), "delivered_ms": [s["delivered"] for s in got],
               "next_step_ms": [s["nextStep"] for s in in_time],
               "acted_next_step": len(in_time)}
     log("touch latency over %d touches of Brake, phone emulation in headless Chromium:" % len(got))
     log("  touch event to the press delivered to the game: " + figures(result["delivered_ms"]))
-    log("  delivered as the one special-key press 103 during the event, before any further"
+    log("  delivered as the one press of GLUT's down arrow during the event, before any further"
         " step: %d of %d" % (len(in_time), len(got)))
     if in_time:
         log("  delivery to the next simulation step, which acts on it: "

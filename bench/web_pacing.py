@@ -115,8 +115,8 @@ def desktop_figures(exe, artefacts, seconds):
     """The desktop game's title and race figures at 800 x 600, from tests/pacing/measure.py."""
     figures = {}
     for screen_name in ("title", "race"):
-        v = measure(exe, artefacts, max(1, round(seconds)), ["800x600"], screen_name,
-                    WARMUP_S)["800x600"]
+        v = measure([exe], artefacts, max(1, round(seconds)), ["800x600"], screen_name,
+                    WARMUP_S)[0][2]
         figures[screen_name + " frames/s"] = v["fps"]
         if screen_name == "race":
             figures["race steps/s"] = v["steps_per_s"]

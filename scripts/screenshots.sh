@@ -13,7 +13,7 @@ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVELK_BUILD_TESTS=OFF -DVELK_
     >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target velkarovantine
 
-/usr/bin/python3 tests/e2e/desktop.py screenshots "$BUILD/src/app/velkarovantine" "$BUILD/e2e"
+/usr/bin/python3 tests/e2e/desktop.py screenshots "$BUILD/e2e" "$BUILD/src/app/velkarovantine"
 mkdir -p "$OUT"
 cp "$BUILD"/e2e/{title,race,crash}.png "$OUT/" # Pillow writes no time stamps: same picture, same file
 echo "wrote $OUT/title.png, race.png and crash.png"

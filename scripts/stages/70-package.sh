@@ -73,6 +73,6 @@ zcat "$root/usr/share/man/man6/velkarovantine.6.gz" | grep -q '^\.SH EXIT STATUS
     fail "the installed manual page has no EXIT STATUS section"
 log "installed files in place"
 
-/usr/bin/python3 tests/e2e/desktop.py title "$root/usr/bin/velkarovantine" "$BUILD/e2e" ||
+/usr/bin/python3 tests/e2e/desktop.py title "$BUILD/e2e" "$root/usr/bin/velkarovantine" ||
     fail "the installed game shows no title screen, or does not quit with 0 on Escape"
 log "the installed game shows its title screen and quits with 0"

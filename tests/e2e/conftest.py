@@ -1,7 +1,7 @@
 """conftest.py: the options and fixtures every end-to-end test shares.
 
   --game EXE        the Linux game (default build/main/src/app/velkarovantine)
-  --wine EXE        the Windows game, played under Wine too when given
+  --wine EXE        the Windows game, played under Wine too when given (tests/windows/wine-run.sh)
   --site DIR        the browser build's site (default build/web/site)
   --artefacts DIR   where failures keep their shots (default build/e2e-artefacts), one folder
                     a test; the desktop game's shots for the browsers go to DIR/desktop
@@ -18,7 +18,7 @@ import pytest
 
 import screens
 from desktop import Game, Xvfb
-from site_server import Site
+from site_server import Site, glut_codes
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
@@ -79,6 +79,10 @@ def display():
 
 
 @pytest.fixture(scope="session")
+def glut(pytestconfig): return glut_codes(pytestconfig.getoption("site"))
+
+
+@pytest.fixture(scope="session")
 def site(pytestconfig):
     with Site(pytestconfig.getoption("site")) as served:
         yield served
@@ -87,11 +91,12 @@ def site(pytestconfig):
 class Launcher:
     """Starts the game of one platform, each launch fresh; shot() shoots the latest."""
 
-    def __init__(self, argv, xvfb, artefacts):
-        self.argv, self.xvfb, self.artefacts, self.games = argv, xvfb, artefacts, []
+    def __init__(self, argv, xvfb, artefacts, window_s):
+        self.argv, self.xvfb, self.artefacts, self.window_s = argv, xvfb, artefacts, window_s
+        self.games = []
 
     def __call__(self):
-        self.games.append(Game(self.argv, self.xvfb, self.artefacts))
+        self.games.append(Game(self.argv, self.xvfb, self.artefacts, window_s=self.window_s))
         return self.games[-1]
 
     def shot(self): return self.games[-1].shot()
@@ -100,13 +105,13 @@ class Launcher:
 @pytest.fixture(params=["linux", "wine"])
 def launch(request):
     """The desktop game of each platform: the Linux build and, given --wine, the Windows one."""
-    if request.param == "wine":
+    if request.param == "wine":   # Wine starts its services with the first program
         exe = request.config.getoption("wine") or pytest.skip("no --wine EXE given")
-        argv = ["/usr/lib/wine/wine64", exe]
+        argv, window_s = [os.path.join(ROOT, "tests/windows/wine-run.sh"), exe], 60
     else:
-        argv = [request.config.getoption("game")]
+        argv, window_s = [request.config.getoption("game")], 15
     with Xvfb() as xvfb:
-        launcher = Launcher(argv, xvfb, request.getfixturevalue("art"))
+        launcher = Launcher(argv, xvfb, request.getfixturevalue("art"), window_s)
         yield launcher
         for game in launcher.games:
             game.close()

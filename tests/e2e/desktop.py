@@ -8,10 +8,13 @@
   shoot(window, env)           the one way to shoot a window: xwd's dump read with numpy
 Both close() and work in a with statement.
 
-As a program, for the package stage, the docs and the glyph test:
-  desktop.py title EXE ARTEFACTS      EXE's title screen shows; Escape ends it with status 0
-  desktop.py screenshots EXE FOLDER   the title, a race and the crash screen for the README
-  desktop.py xvfb CMD...              runs CMD under a private Xvfb
+As a program, for the package and Windows stages, the docs and the glyph test:
+  desktop.py title ARTEFACTS [--golden] CMD...
+                     the game CMD starts shows its title screen (with --golden, golden/title.png)
+                     under the sky, and Escape ends it with status 0; E2E_WINDOW_S: how long its
+                     window may take (default 15 s)
+  desktop.py screenshots FOLDER CMD...   the title, a race and the crash screen for the README
+  desktop.py xvfb CMD...                 runs CMD under a private Xvfb
 """
 import os
 import select
@@ -21,7 +24,7 @@ import sys
 
 import numpy as np
 
-from screens import OBSTACLE, Closing, Failure, Player, Shot, check, log, wait_until
+from screens import OBSTACLE, Closing, Failure, Player, Shot, check, desktop_golden, log, wait_until
 
 
 class Xvfb(Closing):
@@ -73,7 +76,9 @@ class Game(Player, Closing):
         self.process = subprocess.Popen(argv, env=dict(self.env, **(extra_env or {})),
                                         stdout=self.log, stderr=subprocess.STDOUT)
         try:
-            found = self.xdotool("search", "--sync", "--name", "^Velkarovantine$", timeout=window_s)
+            # Only a mapped window can be shot; Wine names its window before it maps it.
+            found = self.xdotool("search", "--sync", "--onlyvisible", "--name", "^Velkarovantine$",
+                                 timeout=window_s)
             check(found, "no window titled Velkarovantine")
             self.window = found.split()[0]
             self.xdotool("windowmove", "%window", "0", "0")
@@ -152,9 +157,12 @@ class Game(Player, Closing):
         self.log.close()
 
 
-def title(game):
-    check(game.wait_shot(10, "menu_shown", "the title screen").sky_at_top(), "no sky above it")
+def title(game, golden=False):
+    shot = game.wait_shot(30, "menu_shown", "the title screen")
+    check(shot.sky_at_top(), "no sky above the title screen")
     game.keep("title")
+    if golden:
+        desktop_golden("title", shot, game.artefacts)
 
 
 def screenshots(game):
@@ -182,9 +190,11 @@ def screenshots(game):
 if __name__ == "__main__":
     command, args = (sys.argv[1:2] or [""])[0], sys.argv[2:]
     if command in ("title", "screenshots"):
-        with Xvfb() as xvfb, Game([args[0]], xvfb, args[1]) as game:
-            globals()[command](game)
-            game.quit(5)
+        golden = args[1:2] == ["--golden"]
+        with Xvfb() as xvfb, Game(args[1 + golden:], xvfb, args[0],
+                                  window_s=float(os.environ.get("E2E_WINDOW_S", 15))) as game:
+            title(game, golden) if command == "title" else screenshots(game)
+            game.quit(20)
     elif command == "xvfb":
         with Xvfb() as xvfb:
             sys.exit(subprocess.run(args, env=dict(os.environ, **xvfb.env)).returncode)

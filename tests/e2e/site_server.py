@@ -9,6 +9,7 @@ import os
 import re
 import socket
 import threading
+import types
 
 from screens import Closing
 
@@ -80,10 +81,20 @@ class _Server(http.server.ThreadingHTTPServer):
         super().shutdown_request(request)
 
 
+def glut_codes(folder):
+    """GLUT's codes the page in FOLDER delivers, as the build writes them from the game's C++ next
+    to it (page_numbers.json): .KEY_LEFT, .DOWN, .LEFT_BUTTON, .WHEEL_DOWN and the like."""
+    with open(os.path.join(folder, "..", "page_numbers.json")) as f:
+        numbers = json.load(f)
+    return types.SimpleNamespace(**{k[5:]: v for k, v in numbers["glut"].items()}, **{
+        "WHEEL_" + k.upper(): v for k, v in numbers["wheelButtons"].items()})
+
+
 class Site(Closing):
     def __init__(self, folder):
         with open(os.path.join(folder, "index.html"), encoding="utf-8") as f:
             found = re.search(r'http-equiv=.Content-Security-Policy.\s+content="([^"]*)"', f.read())
+        self.folder = folder
         self.server = _Server(("127.0.0.1", 0), functools.partial(_Handler, directory=folder))
         self.server.policy, self.server.connections = found and found.group(1), set()
         self.origin = "http://127.0.0.1:%d" % self.server.server_port

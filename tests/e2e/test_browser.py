@@ -15,12 +15,12 @@ from site_server import EMBED_PAGE, FRAME_PAGE
 RECORD_DELAYS = ("window.velkDelays = []; const armTimeout = window.setTimeout;"
                  " window.setTimeout = function(f, ms, ...rest) {"
                  " window.velkDelays.push(Number(ms) || 0); return armTimeout(f, ms, ...rest); };")
-# GLUT's codes of the keys pressed: the letters the game uses in both cases and a few keys it
-# ignores, as characters; the arrows, F1, Page Up and Shift as special keys.
+# The keys pressed: the letters the game uses in both cases and a few keys it ignores, heard as
+# characters; the arrows, F1, Page Up and Shift as GLUT's special keys.
 CHARACTER_KEYS = "wasdijklWASDIJKLq "
-SPECIAL_KEYS = {"ArrowLeft": 100, "ArrowUp": 101, "ArrowRight": 102, "ArrowDown": 103, "F1": 1,
-                "PageUp": 104, "Shift": 112}
-WHEEL_DOWN, DOWN, UP = 4, 0, 1   # GLUT's button of a wheel turn towards the player; key states
+SPECIAL_KEYS = {"ArrowLeft": "LEFT", "ArrowUp": "UP", "ArrowRight": "RIGHT", "ArrowDown": "DOWN",
+                "F1": "F1", "PageUp": "PAGE_UP", "Shift": "SHIFT_L"}
+BUTTONS = ("LEFT_BUTTON", "MIDDLE_BUTTON", "RIGHT_BUTTON")   # by PointerEvent.button
 # Keys that scroll a page by default, and so must not scroll one the game is embedded in.
 SCROLLING_KEYS = ("ArrowDown", " ", "PageDown", "End", "ArrowRight")
 
@@ -129,7 +129,7 @@ class TestPage:
             check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
             same("title2-" + size if (width, height) in RESIZED else "title2", shot)
 
-    def test_input_heard_exactly(self, page, script):
+    def test_input_heard_exactly(self, page, script, glut):
         """From the pointer's move on, each key, button and wheel turn reaches the game's
         handlers once pressed and once released, with GLUT's code and the pointer's place."""
         script.reach("load")
@@ -140,16 +140,17 @@ class TestPage:
         check(moves[-2:] == [("motion", 0, -1, x - 1, y), ("motion", 0, -1, x, y)],
               "the last motions heard: %s" % moves[-2:])
         since, expected = page.js("return velkInput().count"), []
+        def pressed(kind, code): return [(kind, code, glut.DOWN, x, y), (kind, code, glut.UP, x, y)]
         for key in list(CHARACTER_KEYS) + list(SPECIAL_KEYS):
             page.type_keys(key)
-            kind, code = ("special", SPECIAL_KEYS[key]) if len(key) > 1 else ("key", ord(key))
-            expected += [(kind, code, DOWN, x, y), (kind, code, UP, x, y)]
+            expected += (pressed("special", getattr(glut, "KEY_" + SPECIAL_KEYS[key]))
+                         if len(key) > 1 else pressed("key", ord(key)))
         # WebKitWebDriver never releases a middle or right button it pressed.
         for button in (0,) if page.name == "WebKit" else (0, 1, 2):
             page.press(button)
-            expected += [("mouse", button, DOWN, x, y), ("mouse", button, UP, x, y)]
+            expected += pressed("mouse", getattr(glut, BUTTONS[button]))
         page.turn_wheel(120)
-        expected += [("mouse", WHEEL_DOWN, DOWN, x, y), ("mouse", WHEEL_DOWN, UP, x, y)]
+        expected += pressed("mouse", glut.WHEEL_DOWN)
         try:
             wait_until(2, lambda: len(page.heard(since)) >= len(expected), "every delivery")
         except AssertionError:

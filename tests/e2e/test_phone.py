@@ -11,14 +11,19 @@ from screens import check, log, wait_until
 # How long a screen may take to come up: a phone's drawing buffer has nine times the pixels of
 # its CSS size, which a loaded machine's software rasteriser draws slowly.
 SCREEN_WAIT_S = 40
-KEYS = {"Steer left": 100, "Accelerate": 101, "Steer right": 102, "Brake": 103}
+KEYS = {"Steer left": "KEY_LEFT", "Accelerate": "KEY_UP", "Steer right": "KEY_RIGHT",
+        "Brake": "KEY_DOWN"}   # GLUT's names of the special keys they press
 LEFT, UP, RIGHT, DOWN = KEYS
 
 
-def held(*names, down=True, up=True):
-    """What the game hears from fingers landing on NAMES in turn, then lifting in reverse."""
-    return ([("special", KEYS[n], 0) for n in names] * down +
-            [("special", KEYS[n], 1) for n in reversed(names)] * up)
+@pytest.fixture(scope="session")
+def held(glut):
+    """held(*names): what the game hears from fingers landing on the keys NAMES in turn, then
+    lifting in reverse."""
+    def events(*names, down=True, up=True):
+        return ([("special", getattr(glut, KEYS[n]), glut.DOWN) for n in names] * down +
+                [("special", getattr(glut, KEYS[n]), glut.UP) for n in reversed(names)] * up)
+    return events
 
 
 def heard(page, since=0): return page.heard(since, ("kind", "code", "state"))
@@ -62,7 +67,7 @@ def steer_left(p, seconds, shots):
 
 @pytest.mark.in_order
 class TestPhone:
-    def test_keys_laid_out_and_tap_starts(self, phone, site):
+    def test_keys_laid_out_and_tap_starts(self, phone, site, glut):
         """The on-screen keys are named, at least 44 px, low down in their corners and clear of
         the game's buttons; tapping "Start Game" starts a race, heard as the left button."""
         w, h = phone.w, phone.h
@@ -76,9 +81,10 @@ class TestPhone:
                   and top >= h / 2 and bottom <= h, "%s at %s" % (key, keys[key]))
         phone.tap((w / 2, h / 2))
         phone.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after tapping Start Game")
-        check(heard(phone) == [("mouse", 0, 0), ("mouse", 0, 1)], heard(phone))
+        check(heard(phone) == [("mouse", glut.LEFT_BUTTON, glut.DOWN),
+                               ("mouse", glut.LEFT_BUTTON, glut.UP)], heard(phone))
 
-    def test_short_hold_steers_part_way(self, phone, site):
+    def test_short_hold_steers_part_way(self, phone, site, held):
         """A short hold moves the car short of the roadside, however long a loaded machine took to
         lift the finger; then the car stays."""
         opened(phone, site)
@@ -89,7 +95,7 @@ class TestPhone:
         check(roadside + 2 < xs[1] < xs[0] - 10, "the car did not go part of the way left")
         check(abs(xs[1] - xs[2]) <= 1, "the car kept moving once the finger was lifted")
 
-    def test_keys_held_under_fingers_with_keyboard(self, phone, site):
+    def test_keys_held_under_fingers_with_keyboard(self, phone, site, held):
         """A finger sliding from key to key, several fingers at once, and a keyboard alongside."""
         opened(phone, site)
         p, since = phone, count(phone)
@@ -150,7 +156,7 @@ class TestPhone:
         p.check_console("on the phone")
 
 
-def test_desktop_mouse_no_touch_keys(site):
+def test_desktop_mouse_no_touch_keys(site, glut):
     """On an 800 x 600 desktop with a mouse no on-screen key shows, and the mouse is heard as
     GLUT's: moves, left and right buttons (released outside the window too), the wheel."""
     with Chromium() as page:
@@ -164,9 +170,12 @@ def test_desktop_mouse_no_touch_keys(site):
             page.cdp("Input.dispatchMouseEvent", dict(type=kind, x=x, y=100, button=button,
                                                       buttons=buttons, deltaX=0, deltaY=100))
         events = page.heard(0, ("kind", "code", "state", "x"))
-        check(events == [("motion", 0, -1, 200), ("mouse", 0, 0, 200), ("mouse", 2, 0, 210),
-                         ("mouse", 2, 1, 210), ("mouse", 0, 1, 900), ("mouse", 4, 0, 220),
-                         ("mouse", 4, 1, 220)], "the mouse was heard as %s" % events)
+        left, right, wheel, down, up = (glut.LEFT_BUTTON, glut.RIGHT_BUTTON, glut.WHEEL_DOWN,
+                                        glut.DOWN, glut.UP)
+        check(events == [("motion", 0, -1, 200), ("mouse", left, down, 200),
+                         ("mouse", right, down, 210), ("mouse", right, up, 210),
+                         ("mouse", left, up, 900), ("mouse", wheel, down, 220),
+                         ("mouse", wheel, up, 220)], "the mouse was heard as %s" % events)
         shown = page.js("return [...document.querySelectorAll('#touch-keys *')]"
                         ".filter(e => e.checkVisibility()).length")
         check(shown == 0, "%d on-screen keys shown on a desktop with a mouse" % shown)
