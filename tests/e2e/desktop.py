@@ -61,9 +61,11 @@ def shoot(window, env):
     if not data:
         return None
     size, _, _, _, w, h, _, order, _, _, _, bits, line, _, *masks = struct.unpack(">17I", data[:68])
-    check(bits == 32, "an xwd dump of %d bits a pixel" % bits)
-    words = np.frombuffer(data, "<u4" if order == 0 else ">u4", h * line // 4,
-                          size + 12 * struct.unpack(">I", data[76:80])[0]).reshape(h, -1)[:, :w]
+    # 4 bytes a pixel on Xvfb's 24-bit screen; Wine's window may come as 3 bytes a pixel.
+    raw = np.frombuffer(data, np.uint8, h * line, size + 12 * struct.unpack(">I", data[76:80])[0])
+    raw = raw.reshape(h, line)[:, :w * (bits // 8)].reshape(h, w, bits // 8).astype(np.uint32)
+    shifts = 8 * np.arange(bits // 8, dtype=np.uint32)
+    words = (raw << (shifts if order == 0 else shifts[::-1])).sum(axis=2, dtype=np.uint32)
     return Shot(np.stack([(words & m) >> (m.bit_length() - 8) for m in masks], axis=2))
 
 
