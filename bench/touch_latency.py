@@ -17,7 +17,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from engines import Phone  # noqa: E402
+from test_phone import Phone  # noqa: E402
 from screens import log  # noqa: E402
 from site_server import Site, glut_codes  # noqa: E402
 

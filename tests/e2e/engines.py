@@ -2,7 +2,6 @@
 
   Chromium(flags, env)      Debian's Chromium through chromedriver (selenium), fresh profile,
                             headless with SwiftShader unless FLAGS say otherwise; cdp(command)
-  Phone(w, h, orientation)  that Chromium as a phone: ratio 3, real touch events
   WebKit(env)               WebKitGTK's MiniBrowser --automation through WebKitWebDriver
   Firefox(env)              firefox.py: Firefox ESR over WebDriver BiDi
 
@@ -218,47 +217,6 @@ class Chromium(_Selenium):
                 self.driver.quit()
         finally:
             self.profile.cleanup()
-
-
-class Phone(Chromium):
-    """Fingers are touch points by number, put on a point or on an on-screen key by its name."""
-
-    def __init__(self, w, h, orientation):
-        Chromium.__init__(self)
-        self.w, self.h, self.fingers = w, h, {}
-        self.viewport(w, h, 3, True, screenOrientation={"type": orientation, "angle": 90 * (w > h)})
-        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
-
-    def touch(self, kind, finger, where=None):
-        """touchStart or touchMove of FINGER to WHERE, or touchEnd (of the points that lift)."""
-        if kind == "touchEnd":
-            points = {finger: self.fingers.pop(finger)}
-        else:
-            self.fingers[finger] = where if isinstance(where, tuple) else self.centre(where)
-            points = self.fingers
-        self.cdp("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
-            {"x": x, "y": y, "id": f} for f, (x, y) in points.items()]})
-
-    def down(self, finger, where): self.touch("touchStart", finger, where)
-
-    def up(self, *fingers):
-        for finger in fingers:
-            self.touch("touchEnd", finger)
-
-    def tap(self, point):
-        self.down(0, point)
-        self.up(0)
-
-    def keys(self):
-        """{aria-label: (left, top, right, bottom, shown)} of the on-screen keys."""
-        return {k[0]: tuple(k[1:]) for k in self.js(
-            "return [...document.querySelectorAll('#touch-keys [data-glut-special]')].map(e => {"
-            "const r = e.getBoundingClientRect(); return [e.getAttribute('aria-label'),"
-            " r.left, r.top, r.right, r.bottom, e.checkVisibility()]})")}
-
-    def centre(self, name):
-        left, top, right, bottom, _ = self.keys()[name]
-        return ((left + right) / 2, (top + bottom) / 2)
 
 
 class WebKit(_Selenium):

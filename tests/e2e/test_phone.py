@@ -5,7 +5,7 @@ import time
 
 import pytest
 
-from engines import Chromium, Phone
+from engines import Chromium
 from screens import check, log, wait_until
 
 # How long a screen may take to come up: a phone's drawing buffer has nine times the pixels of
@@ -35,6 +35,48 @@ def opened(p, site):
     if not p.stats():
         p.goto(site.url())
         p.wait_shot(20, "menu_shown", "the title screen")
+
+
+class Phone(Chromium):
+    """Chromium as a W x H CSS-pixel phone at ratio 3 with real touch events. Fingers are touch
+    points by number, put on a point or on an on-screen key by its name."""
+
+    def __init__(self, w, h, orientation):
+        Chromium.__init__(self)
+        self.w, self.h, self.fingers = w, h, {}
+        self.viewport(w, h, 3, True, screenOrientation={"type": orientation, "angle": 90 * (w > h)})
+        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+    def touch(self, kind, finger, where=None):
+        """touchStart or touchMove of FINGER to WHERE, or touchEnd (of the points that lift)."""
+        if kind == "touchEnd":
+            points = {finger: self.fingers.pop(finger)}
+        else:
+            self.fingers[finger] = where if isinstance(where, tuple) else self.centre(where)
+            points = self.fingers
+        self.cdp("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
+            {"x": x, "y": y, "id": f} for f, (x, y) in points.items()]})
+
+    def down(self, finger, where): self.touch("touchStart", finger, where)
+
+    def up(self, *fingers):
+        for finger in fingers:
+            self.touch("touchEnd", finger)
+
+    def tap(self, point):
+        self.down(0, point)
+        self.up(0)
+
+    def keys(self):
+        """{aria-label: (left, top, right, bottom, shown)} of the on-screen keys."""
+        return {k[0]: tuple(k[1:]) for k in self.js(
+            "return [...document.querySelectorAll('#touch-keys [data-glut-special]')].map(e => {"
+            "const r = e.getBoundingClientRect(); return [e.getAttribute('aria-label'),"
+            " r.left, r.top, r.right, r.bottom, e.checkVisibility()]})")}
+
+    def centre(self, name):
+        left, top, right, bottom, _ = self.keys()[name]
+        return ((left + right) / 2, (top + bottom) / 2)
 
 
 @pytest.fixture(scope="class", ids=["landscape", "portrait"],
