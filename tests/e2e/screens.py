@@ -45,6 +45,7 @@ def OBSTACLE(r, g, b):
 class Failure(AssertionError):
     """A check of the game failed; the message says what was seen."""
 
+
 def check(condition, message):
     if not condition:
         raise Failure(message)
