@@ -6,7 +6,7 @@
 # (status 0) and removes the package again, whatever happened.
 # Without root the package is unpacked into a scratch folder and the game is started from there.
 set -euo pipefail
-BUILD=build/package
+BUILD=build/package   # the preset's binary folder
 APP_ID=io.github.velkarovantine.Velkarovantine
 PKG=velkarovantine
 DESKTOP=/usr/share/applications/$APP_ID.desktop
@@ -15,8 +15,7 @@ source tests/e2e/lib.sh
 e2e_setup package "$BUILD/e2e"
 
 # --- The metadata files, as the build makes them for this version --------------------------
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DVELK_BUILD_TESTS=OFF -DVELK_BUILD_BENCH=OFF >"$E2E_TMP/configure.log"
+cmake --preset package >"$E2E_TMP/configure.log"
 version=$(cmake -P cmake/changelog.cmake)
 desktop-file-validate "packaging/$APP_ID.desktop"
 appstreamcli validate --no-net "$BUILD/packaging/$APP_ID.metainfo.xml"
@@ -26,9 +25,9 @@ packaging/render-icons.sh --check || fail "icons out of date"
 log "metadata valid for version $version"
 
 # --- The package ---------------------------------------------------------------------------
-cmake --build "$BUILD" -j"$(nproc)"
+cmake --build --preset package -j"$(nproc)"
 rm -f "$BUILD"/*.deb
-(cd "$BUILD" && cpack -G DEB >"$E2E_TMP/cpack.log") || fail "cpack: $(cat "$E2E_TMP/cpack.log")"
+cpack --preset package >"$E2E_TMP/cpack.log" || fail "cpack: $(cat "$E2E_TMP/cpack.log")"
 deb=$BUILD/${PKG}_${version}_$(dpkg --print-architecture).deb
 [[ -f $deb ]] || fail "no $deb; cpack wrote: $(ls "$BUILD"/*.deb 2>/dev/null)"
 dpkg-deb -I "$deb"
