@@ -14,7 +14,7 @@ for artefact in "velkarovantine_${version}_$(dpkg --print-architecture).deb" \
     "velkarovantine-web-$version.zip" "velkarovantine-$version.tar.gz"; do
     [[ -s $artefact ]] || { echo "dist/ has no $artefact" >&2; exit 1; }
 done
-[[ $(tar -tzf "velkarovantine-$version.tar.gz" | sort) == \
-    $(git ls-files | sed "s|^|velkarovantine-$version/|" | cat - <(echo "velkarovantine-$version/") |
-        sort) ]] || { echo "the source tarball is not the committed tree" >&2; exit 1; }
+[[ $(tar -tzf "velkarovantine-$version.tar.gz" | grep -v '/$' | sort) == \
+    $(git ls-tree --full-tree -r --name-only HEAD | sed "s|^|velkarovantine-$version/|" | sort) ]] ||
+    { echo "the source tarball is not the committed tree" >&2; exit 1; }
 echo "dist/: $present, sums checked"
