@@ -40,7 +40,15 @@ source_tarball() {
         -o "build/velkarovantine-$version.tar.gz" HEAD
     echo "build/velkarovantine-$version.tar.gz"
 }
+windows() {
+    scripts/windows.sh >/dev/null
+    echo "build/windows/velkarovantine-$version-windows-x64.zip"
+    echo "build/windows/velkarovantine-$version-windows-x64-setup.exe"
+}
 BUILDERS=(deb web source_tarball)
+if [[ -f scripts/windows.sh ]]; then
+    BUILDERS+=(windows)
+fi
 
 rm -rf dist
 mkdir dist
