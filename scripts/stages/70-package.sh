@@ -42,7 +42,8 @@ log "lintian: no tag"
 home=$E2E_TMP/home
 cmake --install "$BUILD" --prefix "$home/.local" >/dev/null
 entry=$home/.local${DESKTOP#/usr}
-grep -qx "Exec=$home/.local/bin/velkarovantine" "$entry" && [[ -x $home/.local/bin/velkarovantine ]] ||
+user_program=$home/.local/bin/velkarovantine
+grep -qx "Exec=$user_program" "$entry" && [[ -x $user_program ]] ||
     fail "under a user's prefix: $(grep Exec "$entry"), bin/ has $(ls "$home/.local/bin")"
 
 # --- Installed -----------------------------------------------------------------------------
