@@ -25,10 +25,12 @@ for _ in $(seq 50); do
     url=$(grep -o 'http://[^ ]*' "$ART/serve_web.log") && break
     sleep 0.1
 done
-policy=$(sed -n 's/.*http-equiv="Content-Security-Policy" content="\([^"]*\)".*/\1/p' "$SITE/index.html")
+policy=$(sed -n 's/.*http-equiv="Content-Security-Policy" content="\([^"]*\)".*/\1/p' \
+    "$SITE/index.html")
 header=$("$PYTHON" -c 'import sys, urllib.request as u
 print(u.urlopen(sys.argv[1]).headers["Content-Security-Policy"])' "${url}index.html")
-[[ $header == "$policy; frame-ancestors *" ]] || { echo "web.sh's server sent: $header" >&2; exit 1; }
+[[ $header == "$policy; frame-ancestors *" ]] ||
+    { echo "web.sh's server sent the policy $header" >&2; exit 1; }
 kill $server
 cmake --preset main -B "$BUILD" >/dev/null
 cmake --build "$BUILD" --target velkarovantine -j"$(nproc)"

@@ -14,12 +14,13 @@ present=$(ls | grep -vx SHA256SUMS | sort | xargs)
 expected=("velkarovantine_${version}_$(dpkg --print-architecture).deb"
     "velkarovantine-web-$version.zip" "velkarovantine-$version.tar.gz")
 if [[ -f ../scripts/windows.sh ]]; then
-    expected+=("velkarovantine-$version-windows-x64.zip" "velkarovantine-$version-windows-x64-setup.exe")
+    expected+=("velkarovantine-$version-windows-x64.zip"
+        "velkarovantine-$version-windows-x64-setup.exe")
 fi
 for artefact in "${expected[@]}"; do
     [[ -s $artefact ]] || { echo "dist/ has no $artefact" >&2; exit 1; }
 done
-[[ $(tar -tzf "velkarovantine-$version.tar.gz" | grep -v '/$' | sort) == \
-    $(git ls-tree --full-tree -r --name-only HEAD | sed "s|^|velkarovantine-$version/|" | sort) ]] ||
-    { echo "the source tarball is not the committed tree" >&2; exit 1; }
+tarred=$(tar -tzf "velkarovantine-$version.tar.gz" | grep -v '/$' | sort)
+committed=$(git ls-tree --full-tree -r --name-only HEAD | sed "s|^|velkarovantine-$version/|" | sort)
+[[ $tarred == "$committed" ]] || { echo "the source tarball is not the committed tree" >&2; exit 1; }
 echo "dist/: $present, sums checked"
