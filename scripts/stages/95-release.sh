@@ -20,7 +20,8 @@ fi
 for artefact in "${expected[@]}"; do
     [[ -s $artefact ]] || { echo "dist/ has no $artefact" >&2; exit 1; }
 done
-tarred=$(tar -tzf "velkarovantine-$version.tar.gz" | grep -v '/$' | sort)
-committed=$(git ls-tree --full-tree -r --name-only HEAD | sed "s|^|velkarovantine-$version/|" | sort)
+top=velkarovantine-$version
+tarred=$(tar -tzf "$top.tar.gz" | grep -v '/$' | sort)
+committed=$(git ls-tree --full-tree -r --name-only HEAD | sed "s|^|$top/|" | sort)
 [[ $tarred == "$committed" ]] || { echo "the source tarball is not the committed tree" >&2; exit 1; }
 echo "dist/: $present, sums checked"
