@@ -23,5 +23,5 @@ done
 top=velkarovantine-$version
 tarred=$(tar -tzf "$top.tar.gz" | grep -v '/$' | sort)
 committed=$(git ls-tree --full-tree -r --name-only HEAD | sed "s|^|$top/|" | sort)
-[[ $tarred == "$committed" ]] || { echo "the source tarball is not the committed tree" >&2; exit 1; }
+[[ $tarred == "$committed" ]] || { echo "the tarball is not the committed tree" >&2; exit 1; }
 echo "dist/: $present, sums checked"
