@@ -1,10 +1,14 @@
 # Install layout of the game and its Debian package.
 #
 #   cmake --install build/main --prefix ~/.local      # or /usr/local (the default)
-#   cd build/package && cpack -G DEB                   # velkarovantine_<version>_<arch>.deb
+#   cpack --preset package                             # build/package/velkarovantine_<version>_<arch>.deb
 #
 # The desktop entry, the AppStream metainfo and the icons are all named after the application id,
 # so desktop shells can match the running window, the menu entry and the software centre entry.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows_package.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 set(VELK_APP_ID io.github.velkarovantine.Velkarovantine)

@@ -8,6 +8,7 @@
 #include "fixed_function/matrices.h"
 #include "fixed_function/primitives.h"
 #include "fixed_function/state.h"
+#include "unsupported.h"
 
 // Public functions
 
@@ -22,4 +23,5 @@ void ff::reset() {
     resetLines();
     resetRaster();
     resetBatch();
+    unsupported::forget();
 }

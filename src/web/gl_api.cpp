@@ -3,10 +3,14 @@
 #include <GL/gl.h>
 
 #include "fixed_function.h"
+#include "unsupported.h"
 
 // Public functions
 
 void glClear(GLbitfield mask) {
+    const GLbitfield others = mask & ~(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (others != 0)
+        unsupported::report("glClear", others, "those buffers are not cleared");
     ff::clear((mask & GL_COLOR_BUFFER_BIT) != 0, (mask & GL_DEPTH_BUFFER_BIT) != 0);
 }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
@@ -21,8 +25,11 @@ void glDisable(GLenum cap) {
 void glColorMaterial(GLenum face, GLenum mode) {
     ff::setColourMaterial(face, mode);
 }
-// Smooth shading is the only kind the layer draws, and the game asks for nothing else.
-void glShadeModel(GLenum /*mode*/) {}
+// Smooth shading is the only kind the layer draws.
+void glShadeModel(GLenum mode) {
+    if (mode != GL_SMOOTH)
+        unsupported::report("glShadeModel", mode, "drawn smooth");
+}
 void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
     ff::setLight(light, pname, params);
 }

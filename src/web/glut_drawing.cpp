@@ -4,6 +4,7 @@
 
 #include "fixed_function.h"
 #include "font.h"
+#include "unsupported.h"
 
 // Constants
 
@@ -52,8 +53,10 @@ void glutSolidCube(GLdouble size) {
 // GLUT's own signature: the font is an opaque pointer compared by address.
 // cppcheck-suppress constParameter
 void glutBitmapCharacter(void* fontId, int character) {
-    if (fontId != GLUT_BITMAP_HELVETICA_18)
+    if (fontId != GLUT_BITMAP_HELVETICA_18) {
+        unsupported::report("glutBitmapCharacter in a font other than GLUT_BITMAP_HELVETICA_18");
         return;
+    }
     const font::Glyph* glyph = font::helvetica18(character);
     if (glyph == nullptr)
         return;

@@ -80,7 +80,8 @@ start_game() {
     "$@" >"$E2E_TMP/game.log" 2>&1 &
     GAME_PID=$!
     local wait_s=${E2E_WINDOW_S:-15}
-    WIN=$(timeout "$wait_s" xdotool search --sync --name '^Velkarovantine$' | head -n1)
+    # Only a mapped window can be grabbed; Wine names its window before it maps it.
+    WIN=$(timeout "$wait_s" xdotool search --sync --onlyvisible --name '^Velkarovantine$' | head -n1)
     [[ -n $WIN ]] || fail "no window titled Velkarovantine: $(cat "$E2E_TMP/game.log")"
     xdotool windowmove "$WIN" 0 0
     wait_until 5 geometry_is "Position: 0,0" || fail "window did not move to 0,0"

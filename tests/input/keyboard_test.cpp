@@ -23,10 +23,10 @@ struct KeyRow {
 };
 
 const KeyRow kKeyTable[] = {
-    {"AaJj", 100, &ControlState::steerLeft},   // left arrow
-    {"DdLl", 102, &ControlState::steerRight},  // right arrow
-    {"WwIi", 101, &ControlState::accelerate},  // up arrow
-    {"SsKk", 103, &ControlState::brake},       // down arrow
+    {"AaJj", GLUT_KEY_LEFT, &ControlState::steerLeft},
+    {"DdLl", GLUT_KEY_RIGHT, &ControlState::steerRight},
+    {"WwIi", GLUT_KEY_UP, &ControlState::accelerate},
+    {"SsKk", GLUT_KEY_DOWN, &ControlState::brake},
 };
 const unsigned char kEscape = 27;
 const GameState kStates[] = {Menu, Playing, GameOver};

@@ -16,10 +16,13 @@
 #include "fixed_function.h"
 #include "glut_runtime.h"
 #include "gpu_webgl.h"
+#include "unsupported.h"
 
 // Constants
 
 static const int kWindowId = 1;
+// The display mode bits the window honours; GLUT_RGB and GLUT_SINGLE are 0.
+static const unsigned kDisplayModes = GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE;
 
 // Types
 
@@ -69,9 +72,12 @@ static void stopOnExit() {
     velk_page_state(kPageQuit);
 }
 
-// The CSS cursor closest to a GLUT cursor shape.
+// The CSS cursor closest to a GLUT cursor shape, or nullptr for a shape without one here.
 static const char* cssCursor(int cursor) {
     switch (cursor) {
+        case GLUT_CURSOR_LEFT_ARROW:
+        case GLUT_CURSOR_INHERIT:
+            return "default";
         case GLUT_CURSOR_INFO:
             return "pointer";
         case GLUT_CURSOR_HELP:
@@ -86,7 +92,7 @@ static const char* cssCursor(int cursor) {
         case GLUT_CURSOR_NONE:
             return "none";
         default:
-            return "default";
+            return nullptr;
     }
 }
 
@@ -100,6 +106,8 @@ void finishCallback() {
 }
 
 void deliverReshape(int width, int height) {
+    // The drawing buffer keeps at least one pixel each way (glut_browser.js).
+    ff::setFramebufferSize(std::max(width, 1), std::max(height, 1));
     if (runtime.handlers.reshape != nullptr)
         runtime.handlers.reshape(width, height);
     else
@@ -117,6 +125,8 @@ void glutInit(int* /*argcp*/, char** /*argv*/) {
 }
 
 void glutInitDisplayMode(unsigned int mode) {
+    if ((mode & ~kDisplayModes) != 0)
+        unsupported::report("glutInitDisplayMode", mode & ~kDisplayModes, "left out");
     window.displayMode = mode;
 }
 
@@ -195,7 +205,12 @@ void glutSetCursor(int cursor) {
     if (cursor == window.cursor)
         return;
     window.cursor = cursor;
-    velk_page_cursor(cssCursor(cursor));
+    const char* css = cssCursor(cursor);
+    if (css == nullptr) {
+        unsupported::report("glutSetCursor", static_cast<unsigned>(cursor), "shown as the arrow");
+        css = "default";
+    }
+    velk_page_cursor(css);
 }
 
 // Shows the first frame at the page's size, then returns to the browser for good: from here on

@@ -3,10 +3,12 @@
 // keyboard, resize and WebGL context events go to glut_browser.cpp in the form GLUT delivers them;
 // pointers are glut_pointer.js's. Its drawing buffer has the device pixels the canvas covers, so
 // the browser shows it without stretching; the GL layer scales what the game draws to it.
-// What the page shows for each game state is up to Module.setGameState (page.js).
+// What the page shows for each game state is up to Module.setGameState (page.js). The numbers it
+// shares with the C++ (GLUT's codes, the page states, the input log's layout) are VelkNumbers,
+// written at build time from their C++ definitions by make_page_numbers.cpp.
 
 var LibraryVelkGlut = {
-  $VelkGlut__deps: ['$callUserCallback'],
+  $VelkGlut__deps: ['$callUserCallback', '$VelkNumbers'],
   $VelkGlut: {
     canvas: null,
     width: -1,
@@ -23,16 +25,19 @@ var LibraryVelkGlut = {
     pointerY: 0,
     removers: [],
 
-    // Keys GLUT hands to the special handlers, by KeyboardEvent.key.
+    // Keys GLUT hands to the special handlers, by KeyboardEvent.key: GLUT's names without
+    // GLUT_KEY_ (specialCode).
     SPECIAL_KEYS: {
-      F1: 1, F2: 2, F3: 3, F4: 4, F5: 5, F6: 6, F7: 7, F8: 8, F9: 9, F10: 10, F11: 11, F12: 12,
-      ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103,
-      PageUp: 104, PageDown: 105, Home: 106, End: 107, Insert: 108, NumLock: 109
+      F1: 'F1', F2: 'F2', F3: 'F3', F4: 'F4', F5: 'F5', F6: 'F6', F7: 'F7', F8: 'F8', F9: 'F9',
+      F10: 'F10', F11: 'F11', F12: 'F12',
+      ArrowLeft: 'LEFT', ArrowUp: 'UP', ArrowRight: 'RIGHT', ArrowDown: 'DOWN',
+      PageUp: 'PAGE_UP', PageDown: 'PAGE_DOWN', Home: 'HOME', End: 'END', Insert: 'INSERT',
+      NumLock: 'NUM_LOCK'
     },
     // Modifier keys, which freeglut also reports through the special handlers, by .code.
     MODIFIER_KEYS: {
-      ShiftLeft: 112, ShiftRight: 113, ControlLeft: 114, ControlRight: 115,
-      AltLeft: 116, AltRight: 117
+      ShiftLeft: 'SHIFT_L', ShiftRight: 'SHIFT_R', ControlLeft: 'CTRL_L', ControlRight: 'CTRL_R',
+      AltLeft: 'ALT_L', AltRight: 'ALT_R'
     },
     // Named keys GLUT delivers as characters.
     CHARACTER_KEYS: { Escape: 27, Backspace: 8, Tab: 9, Enter: 13, Delete: 127 },
@@ -69,10 +74,15 @@ var LibraryVelkGlut = {
       return code;
     },
 
+    // GLUT's code of the special key GLUT_KEY_<name>, or undefined for a name GLUT lacks.
+    specialCode: function(name) {
+      return VelkNumbers.glut['GLUT_KEY_' + name];
+    },
+
     // {special, code} of a key event as GLUT reports it, or null for keys GLUT does not report.
     glutKey: function(event) {
-      if (event.key in VelkGlut.SPECIAL_KEYS) return { special: 1, code: VelkGlut.SPECIAL_KEYS[event.key] };
-      if (event.code in VelkGlut.MODIFIER_KEYS) return { special: 1, code: VelkGlut.MODIFIER_KEYS[event.code] };
+      var special = VelkGlut.SPECIAL_KEYS[event.key] || VelkGlut.MODIFIER_KEYS[event.code];
+      if (special) return { special: 1, code: VelkGlut.specialCode(special) };
       if (event.key in VelkGlut.CHARACTER_KEYS) return { special: 0, code: VelkGlut.CHARACTER_KEYS[event.key] };
       if (event.key.length !== 1 || event.key.charCodeAt(0) >= 128) return null;
       var code = event.key.charCodeAt(0);
@@ -100,7 +110,9 @@ var LibraryVelkGlut = {
       VelkGlut.pointerY = Math.floor(event.clientY - rect.top);
     },
 
-    mouse: function(button, state) {
+    // GLUT's BUTTON pressed (DOWN true) or released where the pointer is.
+    mouse: function(button, down) {
+      var state = down ? VelkNumbers.glut.GLUT_DOWN : VelkNumbers.glut.GLUT_UP;
       VelkGlut.call(function() {
         _velk_glut_mouse(button, state, VelkGlut.pointerX, VelkGlut.pointerY);
       });
@@ -184,16 +196,19 @@ var LibraryVelkGlut = {
     },
 
     // The input glut_browser.cpp delivered to the game, for tests: {count, events}, count being
-    // every delivery so far and events the last of them, oldest first (input_log.h's layout).
+    // every delivery so far and events the last of them, oldest first (input_log.h's InputLog).
     readInput: function() {
+      var layout = VelkNumbers.inputLog;
+      var field = VelkNumbers.inputRecord;
       var log = _velk_input_log() >> 2;
-      var count = HEAPU32[log];
-      var capacity = HEAPU32[log + 1];
+      var count = HEAPU32[log + layout.count];
+      var capacity = HEAPU32[log + layout.capacity];
       var events = [];
       for (var n = Math.max(count - capacity, 0); n < count; ++n) {
-        var at = log + 2 + (n % capacity) * 5;
-        events.push({ kind: ['key', 'special', 'mouse', 'motion'][HEAP32[at]], code: HEAP32[at + 1],
-                      state: HEAP32[at + 2], x: HEAP32[at + 3], y: HEAP32[at + 4] });
+        var at = log + layout.records + (n % capacity) * layout.recordWords;
+        events.push({ kind: VelkNumbers.inputKinds[HEAP32[at + field.kind]],
+                      code: HEAP32[at + field.code], state: HEAP32[at + field.state],
+                      x: HEAP32[at + field.x], y: HEAP32[at + field.y] });
       }
       return { count: count, events: events };
     }
@@ -213,7 +228,11 @@ var LibraryVelkGlut = {
     var canvas = Module['canvas'] || document.getElementById('canvas');
     VelkGlut.canvas = canvas;
     Module['readCounters'] = function() {
-      return [HEAP32[counters >> 2], HEAP32[(counters >> 2) + 1]];
+      var values = {};
+      VelkNumbers.counters.forEach(function(name, slot) {
+        values[name] = HEAP32[(counters >> 2) + slot];
+      });
+      return values;
     };
     Module['readInput'] = VelkGlut.readInput;
     VelkGlut.fitCanvas(true);
@@ -252,12 +271,12 @@ var LibraryVelkGlut = {
     VelkGlut.canvas.style.cursor = UTF8ToString(css);
   },
 
-  // 0 running, 1 quit, 2 no WebGL, 3 context lost (PageState in glut_browser.cpp).
-  velk_page_state__deps: ['$VelkGlut'],
+  // A PageState of glut_runtime.h, by its name: running, quit, nowebgl or contextlost.
+  velk_page_state__deps: ['$VelkGlut', '$VelkNumbers'],
   velk_page_state: function(state) {
-    var names = ['running', 'quit', 'nowebgl', 'contextlost'];
-    if (state === 1 || state === 2) VelkGlut.stop();
-    if (Module['setGameState']) Module['setGameState'](names[state]);
+    var name = VelkNumbers.pageStates[state];
+    if (name === 'quit' || name === 'nowebgl') VelkGlut.stop();
+    if (Module['setGameState']) Module['setGameState'](name);
   }
 };
 

@@ -1,12 +1,13 @@
 // glut_pointer.js: the pointer side of GLUT in the browser (an Emscripten --js-library next to
 // glut_browser.js). Mouse, pen and touch all arrive as Pointer Events. On the canvas they are
-// GLUT's mouse: buttons 0-2 pressed and released, the wheel as buttons 3 and 4, passive motion
-// while no button is held. The page's on-screen keys (elements with data-glut-special inside
-// #touch-keys) each hold a GLUT special key while at least one pointer that went down on a key
-// is on it; they show where the main pointer is coarse, or from the first touch on.
+// GLUT's mouse: buttons 0-2 pressed and released, the wheel as freeglut's wheel buttons, passive
+// motion while no button is held. The page's on-screen keys (elements inside #touch-keys whose
+// data-glut-special names a GLUT special key without GLUT_KEY_, such as "LEFT") each hold that key
+// while at least one pointer that went down on a key is on it; they show where the main pointer
+// is coarse, or from the first touch on.
 
 var LibraryVelkPointer = {
-  $VelkPointer__deps: ['$VelkGlut'],
+  $VelkPointer__deps: ['$VelkGlut', '$VelkNumbers'],
   $VelkPointer: {
     owner: null,          // the pointer whose presses the game hears as GLUT's mouse buttons
     pressedButtons: 0,    // the GLUT buttons it holds, one bit each
@@ -27,7 +28,7 @@ var LibraryVelkPointer = {
       VelkPointer.pressedButtons ^= bit;
       VelkPointer.owner = VelkPointer.pressedButtons !== 0 ? event.pointerId : null;
       VelkGlut.place(event);
-      VelkGlut.mouse(button, down ? 0 /* GLUT_DOWN */ : 1 /* GLUT_UP */);
+      VelkGlut.mouse(button, down);
     },
 
     onCanvasDown: function(event) {
@@ -66,14 +67,15 @@ var LibraryVelkPointer = {
       delete VelkPointer.keyOf[event.pointerId];
     },
 
-    // Wheel steps arrive as buttons 3 (up) and 4 (down), pressed and released, as in freeglut.
+    // Wheel steps arrive as freeglut's wheel buttons, pressed and released.
     onWheel: function(event) {
       if (event.ctrlKey || event.deltaY === 0) return;  // leave page zoom to the browser
       event.preventDefault();
       VelkGlut.place(event);
-      var button = event.deltaY < 0 ? 3 : 4;
-      VelkGlut.mouse(button, 0);
-      VelkGlut.mouse(button, 1);
+      var wheel = VelkNumbers.wheelButtons;
+      var button = event.deltaY < 0 ? wheel.up : wheel.down;
+      VelkGlut.mouse(button, true);
+      VelkGlut.mouse(button, false);
     },
 
     // The on-screen key under a viewport point, or null.
@@ -91,7 +93,7 @@ var LibraryVelkPointer = {
       VelkPointer.holders.set(key, count);
       if (count !== (delta > 0 ? 1 : 0)) return;
       key.classList.toggle('held', count > 0);
-      var code = Number(key.getAttribute('data-glut-special'));
+      var code = VelkGlut.specialCode(key.getAttribute('data-glut-special'));
       VelkGlut.call(function() {
         _velk_glut_key(count > 0 ? 1 : 0, 1, code, VelkGlut.pointerX, VelkGlut.pointerY);
       });
@@ -142,6 +144,10 @@ var LibraryVelkPointer = {
       VelkPointer.consumeTouches(canvas);
       var panel = document.getElementById('touch-keys');
       if (panel === null) return;
+      panel.querySelectorAll('[data-glut-special]').forEach(function(key) {
+        var name = key.getAttribute('data-glut-special');
+        if (VelkGlut.specialCode(name) === undefined) throw new Error('no GLUT special key ' + name);
+      });
       VelkPointer.keyPanel = panel;
       VelkPointer.holders = new Map();
       listen(panel, 'pointerdown', VelkPointer.onKeyDown);

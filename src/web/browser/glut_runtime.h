@@ -5,10 +5,10 @@
 
 // Constants
 
-// What the page shows; the numbers are shared with glut_browser.js.
+// What the page shows (glut_browser.js has the names of make_page_numbers.cpp for them).
 enum PageState { kPageRunning = 0, kPageQuit = 1, kPageNoWebGL = 2, kPageContextLost = 3 };
 
-// Slots of the counters window.velkStats() reads.
+// Slots of the counters window.velkStats() reads, named for it by make_page_numbers.cpp.
 enum Counter { kTicks = 0, kFrames = 1, kCounters = 2 };
 
 // Types

@@ -3,36 +3,13 @@
 
 #include <emscripten.h>
 
-// Constants
-
-// Records kept; a power of two, so that the ring stays in step when the count wraps around.
-static const unsigned kCapacity = 64;
-
-// Types
-
-// One delivery, as logInput received it.
-struct InputRecord {
-    int kind;
-    int code;
-    int state;
-    int x;
-    int y;
-};
-
-// The layout glut_browser.js reads: deliveries so far, the capacity, then the ring.
-struct InputLog {
-    unsigned count;
-    unsigned capacity;
-    InputRecord records[kCapacity];
-};
-
 // Globals
-static InputLog inputLog = {0, kCapacity, {}};
+static InputLog inputLog = {0, kInputCapacity, {}};
 
 // Public functions
 
 void logInput(InputKind kind, int code, int state, int x, int y) {
-    inputLog.records[inputLog.count % kCapacity] = InputRecord{kind, code, state, x, y};
+    inputLog.records[inputLog.count % kInputCapacity] = InputRecord{kind, code, state, x, y};
     ++inputLog.count;
 }
 

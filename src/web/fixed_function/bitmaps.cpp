@@ -7,6 +7,7 @@
 
 #include "fixed_function/batch.h"
 #include "fixed_function/state.h"
+#include "unsupported.h"
 
 // Constants
 
@@ -58,6 +59,9 @@ void ff::resetRaster() {
 // The raster position: valid while inside the clip volume (its boundary included), with the
 // current colour at the time it is set.
 void ff::rasterPos(float x, float y, float z, float w) {
+    if (glState.lighting)
+        unsupported::report(
+            "glRasterPos while lighting is on: its colour is the current one, unlit");
     float clip[4];
     toClip(x, y, z, w, clip);
     raster.valid = clip[3] > 0.0f;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "fixed_function/state.h"
+#include "unsupported.h"
 
 // Constants
 
@@ -34,9 +35,8 @@ static Lines lines;
 
 // Static helpers
 
-// The framebuffer's top row plus one, in window pixels from the bottom. The layer knows only the
-// viewport, so this assumes that the viewport fills the framebuffer, as the game's always fills
-// the window.
+// The framebuffer's top row plus one, in window pixels from the bottom. This takes the viewport to
+// fill the framebuffer, as the game's always does (checkLineState reports one that does not).
 static int framebufferTop() {
     return ff::glState.viewport[1] + ff::glState.viewport[3];
 }
@@ -102,9 +102,21 @@ void ff::resetLines() {
     lines = Lines{};
 }
 
+void ff::checkLineState(GLenum mode) {
+    if (glState.lighting)
+        unsupported::report("glBegin", mode, "lines are drawn unlit while lighting is on");
+    const int* box = glState.viewport;
+    const bool drawsNothing = box[2] == 0 || box[3] == 0;
+    if (!drawsNothing && !viewportFillsFramebuffer())
+        unsupported::report("glBegin", mode,
+                            "lines are placed as if the viewport filled the window");
+}
+
 void ff::lineSegment(const WindowPoint& a, const WindowPoint& b) {
-    if (!a.visible || !b.visible)
-        return;  // lines reaching behind the eye are not drawn (the game draws none)
+    if (!a.visible || !b.visible) {
+        unsupported::report("a line reaching behind the eye, not drawn");
+        return;
+    }
     const float half = lines.width * 0.5f;
     if (a.y == b.y || a.x == b.x) {
         axisSegment(a, b, half, a.y == b.y);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "unsupported.h"
+
 // Constants
 
 static const float kMinAxisLength = 1.0e-4f;  // Mesa ignores rotations about shorter axes
@@ -129,6 +131,8 @@ void ff::selectMatrix(GLenum mode) {
         matrices.projectionSelected = false;
     } else if (mode == GL_PROJECTION) {
         matrices.projectionSelected = true;
+    } else {
+        unsupported::report("glMatrixMode", mode, "the selected matrix stays");
     }
 }
 

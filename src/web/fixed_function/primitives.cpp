@@ -12,6 +12,7 @@
 #include "fixed_function/batch.h"
 #include "fixed_function/lines.h"
 #include "fixed_function/state.h"
+#include "unsupported.h"
 
 // Constants
 
@@ -45,6 +46,11 @@ static Primitive primitive;
 
 static bool isLineMode(GLenum mode) {
     return mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP;
+}
+
+static bool isTriangleMode(GLenum mode) {
+    return mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN ||
+           mode == GL_QUADS || mode == GL_QUAD_STRIP || mode == GL_POLYGON;
 }
 
 // The clip planes an eye-space position lies clearly beyond under the batch's projection, one bit
@@ -192,6 +198,11 @@ void ff::resetPrimitive() {
 void ff::begin(GLenum mode) {
     if (primitive.active)
         return;  // GL_INVALID_OPERATION: no nested glBegin
+    if (isLineMode(mode)) {
+        checkLineState(mode);
+    } else if (!isTriangleMode(mode)) {
+        unsupported::report("glBegin", mode, "draws nothing");
+    }
     prepareBatch(isLineMode(mode));
     primitive = Primitive{};
     primitive.active = true;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "fixed_function/batch.h"
+#include "unsupported.h"
 
 // Constants
 
@@ -136,7 +137,11 @@ void ff::clear(bool colour, bool depth) {
 
 void ff::setCapability(GLenum cap, bool on) {
     bool* flag = capabilityFlag(cap);
-    if (flag == nullptr || *flag == on)
+    if (flag == nullptr) {
+        unsupported::report(on ? "glEnable" : "glDisable", cap, "ignored");
+        return;
+    }
+    if (*flag == on)
         return;
     if (cap == GL_COLOR_MATERIAL && !on && glState.colourMaterialMode == GL_AMBIENT_AND_DIFFUSE) {
         copy4(glState.materialAmbient, glState.colour);  // the material keeps its last colour
@@ -146,8 +151,13 @@ void ff::setCapability(GLenum cap, bool on) {
     ++glState.changes;
 }
 
+// Both faces are lit alike (there is no two-sided lighting), so GL_FRONT and GL_FRONT_AND_BACK
+// act the same.
 void ff::setColourMaterial(GLenum face, GLenum mode) {
-    (void)face;  // both faces are lit alike: there is no two-sided lighting
+    if (face != GL_FRONT_AND_BACK && face != GL_FRONT)
+        unsupported::report("glColorMaterial", face, "taken as GL_FRONT_AND_BACK");
+    if (mode != GL_AMBIENT_AND_DIFFUSE)
+        unsupported::report("glColorMaterial", mode, "the material does not follow the colour");
     glState.colourMaterialMode = mode;
     ++glState.changes;
 }
@@ -155,8 +165,10 @@ void ff::setColourMaterial(GLenum face, GLenum mode) {
 // GL_SPECULAR is kept with the light as GL keeps it, though no lighting term uses it: the
 // material's specular colour is black, since the layer has no glMaterial.
 void ff::setLight(GLenum light, GLenum pname, const GLfloat* params) {
-    if (light < GL_LIGHT0 || light >= GL_LIGHT0 + gpu::kLights)
+    if (light < GL_LIGHT0 || light >= GL_LIGHT0 + gpu::kLights) {
+        unsupported::report("glLightfv", light, "ignored: the layer has GL_LIGHT0 and GL_LIGHT1");
         return;
+    }
     gpu::Light& l = glState.lights[light - GL_LIGHT0];
     if (pname == GL_POSITION) {
         transform(modelviewTop(), params[0], params[1], params[2], params[3], l.position);
@@ -167,7 +179,8 @@ void ff::setLight(GLenum light, GLenum pname, const GLfloat* params) {
     } else if (pname == GL_SPECULAR) {
         copy4(l.specular, params);
     } else {
-        return;  // attenuation and spot parameters keep their defaults
+        unsupported::report("glLightfv", pname, "keeps GL's initial value");
+        return;
     }
     ++glState.changes;
 }
@@ -197,6 +210,17 @@ void ff::setDeviceScale(double across, double up) {
     if (box[2] > 0 || box[3] > 0)
         setViewport(box[0], box[1], box[2], box[3]);
     ++glState.changes;
+}
+
+void ff::setFramebufferSize(int width, int height) {
+    glState.framebuffer[0] = width;
+    glState.framebuffer[1] = height;
+}
+
+bool ff::viewportFillsFramebuffer() {
+    const int* box = glState.viewport;
+    const int* size = glState.framebuffer;
+    return size[0] < 0 || (box[0] == 0 && box[1] == 0 && box[2] == size[0] && box[3] == size[1]);
 }
 
 int ff::windowToDevice(int edge, int axis) {

@@ -46,7 +46,8 @@ struct GlState {
                                 kInitialMaterialDiffuse, 1.0f};
     // The lights, each position carried into eye space when it was set.
     gpu::Light lights[gpu::kLights] = {kInitialLight0, kInitialOtherLight};
-    int viewport[4] = {};  // x, y, width, height in window pixels
+    int viewport[4] = {};           // x, y, width, height in window pixels
+    int framebuffer[2] = {-1, -1};  // width, height in window pixels; -1 until GLUT tells them
     // Device pixels of the drawing buffer per window pixel, across and up: the page's backing
     // store over the window size the game hears. Window pixel edges land on the device pixels
     // windowToDevice rounds them to.
@@ -80,6 +81,9 @@ void buildDrawState(gpu::State& s, bool windowSpace);
 
 // Whether two draw states draw alike: every field compared.
 bool sameDrawState(const gpu::State& a, const gpu::State& b);
+
+// Whether the viewport covers the whole framebuffer; true while its size is unknown.
+bool viewportFillsFramebuffer();
 
 // A window pixel edge (a whole window pixel count from the left, or from the bottom) as the device
 // pixel edge round(edge * scale). Lines and bitmaps work out which window pixels they cover in

@@ -41,8 +41,8 @@ window.velkInput = function() {
 
 // For tests and benchmarks: timer callbacks run, frames drawn, and the game's state.
 window.velkStats = function() {
-  var counters = Module.readCounters ? Module.readCounters() : [0, 0];
-  return { ticks: counters[0], frames: counters[1], state: gameState };
+  var counters = Module.readCounters ? Module.readCounters() : { ticks: 0, frames: 0 };
+  return { ticks: counters.ticks, frames: counters.frames, state: gameState };
 };
 
 // After one visit the game starts with no network: the service worker keeps this build's files.

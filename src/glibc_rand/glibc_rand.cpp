@@ -1,8 +1,8 @@
-// c_random.cpp: glibc's random(), the generator behind its rand(): an additive feedback
+// glibc_rand.cpp: glibc's random(), the generator behind its rand(): an additive feedback
 // generator over 31 words, r[i] = r[i - 31] + r[i - 3] (mod 2^32), answering r[i] >> 1. The words
 // are seeded by the multiplicative generator 16807 * x mod (2^31 - 1), and the first 310
 // answers are thrown away.
-#include "c_random.h"
+#include "glibc_rand.h"
 
 #include <cstdint>
 
@@ -54,7 +54,7 @@ static std::uint32_t step() {
 
 // Public functions
 
-void cRandomSeed(unsigned seed) {
+void glibcRandSeed(unsigned seed) {
     AdditiveState& g = generator;
     std::int32_t word = static_cast<std::int32_t>(seed == 0 ? 1u : seed);
     g.words[0] = static_cast<std::uint32_t>(word);
@@ -70,9 +70,9 @@ void cRandomSeed(unsigned seed) {
     }
 }
 
-int cRandomNext() {
+int glibcRandNext() {
     if (!generator.seeded) {
-        cRandomSeed(1);  // the C library starts as if seeded with 1
+        glibcRandSeed(1);  // the C library starts as if seeded with 1
     }
     return static_cast<int>(step());
 }
