@@ -1,7 +1,7 @@
 # Install layout of the game and its Debian package.
 #
 #   cmake --install build/main --prefix ~/.local      # or /usr/local (the default)
-#   cpack --preset package                             # build/package/velkarovantine_<version>_<arch>.deb
+#   cpack --preset package                             # build/package/velkarovantine_*.deb
 #
 # The desktop entry, the AppStream metainfo and the icons are all named after the application id,
 # so desktop shells can match the running window, the menu entry and the software centre entry.
