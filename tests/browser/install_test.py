@@ -35,13 +35,17 @@ navigator.serviceWorker.getRegistration().then(r => {
 
 
 def icons_and_zip(folder):
-    """Every icon of the manifest and the page: a PNG of exactly its size, or an SVG for "any";
-    192 and 512 px among them; the zip next to SITE holds exactly the site's files."""
+    """Every image of the manifest (icons and screenshots) and every icon of the page: a PNG of
+    exactly its size, or an SVG for "any"; 192 and 512 px among the icons; a maskable icon, opaque
+    to its edges, with the car inside the middle 80 % circle that launchers' masks keep; the zip
+    next to SITE holds exactly the site's files."""
     with open(os.path.join(folder, "manifest.webmanifest"), encoding="utf-8") as f:
-        icons = [(i["src"], i["sizes"]) for i in json.load(f)["icons"]]
+        manifest = json.load(f)
+    icons = [(i["src"], i["sizes"]) for i in manifest["icons"]]
     with open(os.path.join(folder, "index.html"), encoding="utf-8") as f:
-        icons += re.findall(r'<link rel="icon" href="([^"]+)"(?: sizes="([^"]+)")?', f.read())
-    for src, sizes in icons:
+        icons += re.findall(r'<link rel="(?:apple-touch-)?icon" href="([^"]+)"'
+                            r'(?: sizes="([^"]+)")?', f.read())
+    for src, sizes in icons + [(s["src"], s["sizes"]) for s in manifest["screenshots"]]:
         with open(os.path.join(folder, src), "rb") as f:
             data = f.read()
         png = data.startswith(b"\x89PNG") and "%dx%d" % (int.from_bytes(data[16:20], "big"),
@@ -49,6 +53,18 @@ def icons_and_zip(folder):
         check(png == sizes or (sizes in ("", "any") and b"<svg" in data),
               "%s is %s, claims %s" % (src, png or "no PNG", sizes or "any"))
     check({"192x192", "512x512"} <= {s for _, s in icons}, "icons %s" % icons)
+    maskable = [i["src"] for i in manifest["icons"] if "maskable" in i.get("purpose", "")]
+    check(maskable, "no maskable icon")
+    for src in maskable:
+        path = os.path.join(folder, src)
+        opaque = subprocess.run(["identify", "-format", "%[opaque]", path], check=True,
+                                capture_output=True, text=True).stdout.lower()
+        icon = bl.Shot.load(path)
+        half, radius = icon.w / 2, 0.4 * icon.w
+        car = [(x - half) ** 2 + (y - half) ** 2 <= radius ** 2 for y in range(icon.h)
+               for x in range(icon.w) if bl.CAR_RED(*icon.pixel(x, y))]
+        check(opaque == "true" and car and all(car), "%s: opaque %s, %d car pixels, %d outside "
+              "the safe zone" % (src, opaque, len(car), car.count(False)))
     with zipfile.ZipFile(max(glob.glob(SITE + "/../velkarovantine-web-*.zip"),
                              key=os.path.getmtime)) as z:
         check(sorted(z.namelist()) == sorted(os.listdir(folder)), "zip %s" % z.namelist())
@@ -116,7 +132,7 @@ def groups(folder, b, origin, server):
     with open(os.path.join(folder, "style.css"), encoding="utf-8") as f:
         original = f.read()
     first = build(original)
-    return [("the icons are what they claim; the zip holds the site",
+    return [("the icons and screenshots are what they claim; the zip holds the site",
              lambda: icons_and_zip(folder)),
             ("first visit: this build cached, installable", first_visit),
             ("a half upload is refused, a new build replaces the old cache", new_build),

@@ -10,6 +10,7 @@ import time
 
 from selenium.webdriver.common.keys import Keys
 
+import axe_check
 import browserlib as bl
 from browserlib import check, log, wait_until
 
@@ -96,6 +97,7 @@ def phone_session(site, b, w, h, orientation):
             clear = top >= h / 2 + 20 or right <= w / 2 - 80 or left >= w / 2 + 80
             check(shown and right - left >= 44 and bottom - top >= 44 and corner and clear
                   and top >= h / 2 and bottom <= h, "%s at %s" % (key, keys[key]))
+        axe_check.expect_no_axe_violations(b, "on the phone, its keys shown")
         p.tap((w / 2, h / 2))
         p.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after tapping Start Game")
         check(heard(b) == [("mouse", 0, 0), ("mouse", 0, 1)], heard(b))
@@ -179,8 +181,8 @@ def phone_session(site, b, w, h, orientation):
         check(not any(k[4] for k in p.keys().values()), "keys still shown after quitting")
         b.check_console("on the phone")
 
-    return [("on-screen keys named, sized and placed; tapping Start Game starts a race",
-             keys_laid_out),
+    return [("on-screen keys named, sized and placed, no axe-core violation; tapping Start Game"
+             " starts a race", keys_laid_out),
             ("a short hold steers part of the way, then the car stays", short_hold),
             ("keys held while a finger is on them, several at once; a keyboard alongside",
              fingers_and_keyboard),

@@ -12,6 +12,7 @@ embedded in a taller page; and a Chromium without WebGL. ENGINE names the engine
 import os
 import sys
 
+import axe_check
 import browserlib as bl
 import page_checks as pc
 from browserlib import check, log, wait_until
@@ -72,6 +73,7 @@ def page_loads(b, site):
     foreign = b.js("return performance.getEntriesByType('resource').map(e => e.name)"
                    ".filter(n => !n.startsWith(location.origin))")
     check(not foreign, "loaded from elsewhere: %s" % foreign)
+    axe_check.expect_no_axe_violations(b, "on the page")
     b.check_console("while loading")
 
 
@@ -163,7 +165,8 @@ def session_main(site, desktop, b):
         b.check_stopped("after Escape")
         b.check_console("during the session")
 
-    return [("page loads, same origin, no console error", lambda: page_loads(b, site)),
+    return [("page loads, same origin, no axe-core violation, no console error",
+             lambda: page_loads(b, site)),
             ("title and first crash match the desktop and the reference shots", first_race),
             (TIMER_GROUP, lambda: pc.expect_timer_delays(b)),
             ("hand cursor over a crash-screen button, arrow off it", cursor),
