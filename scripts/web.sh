@@ -29,8 +29,8 @@ cmake --build build/web -j"$(nproc)"
 echo "Built build/web/site and $(ls build/web/velkarovantine-web-*.zip)"
 [ "$build_only" -eq 1 ] && exit 0
 
-# Python's server sends .wasm as application/wasm, so the browser compiles it while it loads, and
-# .webmanifest as application/manifest+json. 127.0.0.1 counts as a secure origin, so the service
-# worker runs here too: after one visit the game starts with the server stopped.
-echo "Serving the game at http://127.0.0.1:$port/ (Ctrl+C stops)"
-exec python3 -m http.server --bind 127.0.0.1 --directory build/web/site "$port"
+# The server sends .wasm as application/wasm, so the browser compiles it while it loads, and
+# .webmanifest as application/manifest+json, and the page's Content-Security-Policy as a header
+# (scripts/serve_web.py). 127.0.0.1 counts as a secure origin, so the service worker runs here
+# too: after one visit the game starts with the server stopped.
+exec python3 scripts/serve_web.py build/web/site "$port"

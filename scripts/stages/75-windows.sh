@@ -9,7 +9,7 @@ source scripts/deps.sh
 ensure_packages wine64
 scripts/windows.sh
 BUILD=build/windows ART=build/windows/e2e
-version=$(sed -n 's/^project(Velkarovantine VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(cmake -P cmake/changelog.cmake)
 package=velkarovantine-$version-windows-x64
 export WINEPREFIX=$PWD/build/wine
 

@@ -30,6 +30,12 @@ CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-gl=angle", "--use-ang
                   "--disable-component-update", "--no-first-run"]
 NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 WIDTH, HEIGHT = 800, 600
+# axe-core, pinned in package.json, and its own setTimeout: it arms the page's, then takes its delay
+# back out of the delays the page's timers are checked by, which only the game's may fill.
+AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node_modules", "axe-core",
+                   "axe.min.js")
+QUIET_TIMEOUT = ("const setTimeout = (...args) => { const id = window.setTimeout(...args);"
+                 " if (window.velkDelays) velkDelays.pop(); return id; };\n")
 SELENIUM_KEYS = {name: getattr(Keys, key) for name, key in (
     ("ArrowLeft", "ARROW_LEFT"), ("ArrowRight", "ARROW_RIGHT"), ("ArrowUp", "ARROW_UP"),
     ("ArrowDown", "ARROW_DOWN"), ("Escape", "ESCAPE"), ("F1", "F1"), ("PageUp", "PAGE_UP"),
@@ -132,6 +138,16 @@ class Page(Player, Closing):
     def check_console(self, where):
         errors = self.console_errors()
         check(not errors, "%s console errors %s:\n  %s" % (self.name, where, "\n  ".join(errors)))
+
+    def check_axe(self, where):
+        """Every axe-core rule passes on the page. axe-core comes in through the driver, as no
+        <script> of the page's policy would load it."""
+        with open(AXE, encoding="utf-8") as f:
+            self.js("(function () {" + QUIET_TIMEOUT + f.read() + "\n}).call(window); return null;")
+        found = self.js("return axe.run(document, {resultTypes: ['violations']}).then(r =>"
+                        " r.violations.map(v => v.id + ' (' + v.impact + '): ' +"
+                        " v.nodes.map(n => n.target.join(' ')).join(', ')))")
+        check(not found, "axe-core %s: %s" % (where, "; ".join(found)))
 
     def wait_ticking(self, what, ticks=10, seconds=5, counter="ticks"):
         """Waits until the game's timer has run TICKS more times (or drawn as many frames)."""

@@ -70,7 +70,8 @@ def same(page, desktop_shots, art, update_golden):
 class TestPage:
     def test_page_loads_own_files_only(self, page, script):
         """The page runs, titled, with no message; a Content-Security-Policy of keywords only (no
-        host, scheme, wildcard or inline code); nothing loaded from elsewhere; no console error."""
+        host, scheme, wildcard or inline code); nothing loaded from elsewhere; no axe-core
+        violation; no console error."""
         script.reach("load")
         check(page.stats()["state"] == "running", "state %s" % page.stats()["state"])
         title = page.js("return document.title")
@@ -86,6 +87,7 @@ class TestPage:
         foreign = page.js("return performance.getEntriesByType('resource').map(e => e.name)"
                           ".filter(n => !n.startsWith(location.origin))")
         check(not foreign, "loaded from elsewhere: %s" % foreign)
+        page.check_axe("on the page")
         page.check_console("while loading")
 
     def test_title_and_first_crash_as_desktop(self, script, same):

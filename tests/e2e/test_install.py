@@ -12,10 +12,12 @@ import subprocess
 import sys
 import zipfile
 
+import numpy as np
 import pytest
+from PIL import Image
 
 from engines import Chromium
-from screens import check, log, wait_until
+from screens import CAR_RED, Shot, check, log, wait_until
 from site_server import Site
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -83,15 +85,19 @@ def app(tmp_path_factory, pytestconfig):
     served.site.close()
 
 
-def test_icons_and_zip(pytestconfig):
-    """Every icon of the manifest and the page is a PNG of exactly its size, or an SVG for "any";
-    192 and 512 px among them; the zip next to the site holds exactly the site's files."""
+def test_icons_screenshots_and_zip(pytestconfig):
+    """Every image of the manifest (icons and screenshots) and every icon of the page is a PNG of
+    exactly its size, or an SVG for "any"; 192 and 512 px among the icons; a maskable icon, opaque
+    to its edges, with the car inside the middle 80 % circle that launchers' masks keep; the zip
+    next to the site holds exactly the site's files."""
     folder = pytestconfig.getoption("site")
     with open(os.path.join(folder, "manifest.webmanifest"), encoding="utf-8") as f:
-        icons = [(i["src"], i["sizes"]) for i in json.load(f)["icons"]]
+        manifest = json.load(f)
+    icons = [(i["src"], i["sizes"]) for i in manifest["icons"]]
     with open(os.path.join(folder, "index.html"), encoding="utf-8") as f:
-        icons += re.findall(r'<link rel="icon" href="([^"]+)"(?: sizes="([^"]+)")?', f.read())
-    for src, sizes in icons:
+        icons += re.findall(r'<link rel="(?:apple-touch-)?icon" href="([^"]+)"'
+                            r'(?: sizes="([^"]+)")?', f.read())
+    for src, sizes in icons + [(s["src"], s["sizes"]) for s in manifest["screenshots"]]:
         with open(os.path.join(folder, src), "rb") as f:
             data = f.read()
         png = data.startswith(b"\x89PNG") and "%dx%d" % (int.from_bytes(data[16:20], "big"),
@@ -99,6 +105,16 @@ def test_icons_and_zip(pytestconfig):
         check(png == sizes or (sizes in ("", "any") and b"<svg" in data),
               "%s is %s, claims %s" % (src, png or "no PNG", sizes or "any"))
     check({"192x192", "512x512"} <= {s for _, s in icons}, "icons %s" % icons)
+    maskable = [i["src"] for i in manifest["icons"] if "maskable" in i.get("purpose", "")]
+    check(maskable, "no maskable icon")
+    for src in maskable:
+        path = os.path.join(folder, src)
+        opaque = (np.asarray(Image.open(path).convert("RGBA"))[..., 3] == 255).all()
+        icon = Shot.load(path)
+        ys, xs = np.nonzero(icon.where(CAR_RED))
+        outside = ((xs - icon.w / 2) ** 2 + (ys - icon.w / 2) ** 2 > (0.4 * icon.w) ** 2).sum()
+        check(opaque and len(xs) and not outside, "%s: opaque %s, %d car pixels, %d outside the "
+              "safe zone" % (src, opaque, len(xs), outside))
     with zipfile.ZipFile(max(glob.glob(folder + "/../velkarovantine-web-*.zip"),
                              key=os.path.getmtime)) as z:
         check(sorted(z.namelist()) == sorted(os.listdir(folder)), "zip %s" % z.namelist())

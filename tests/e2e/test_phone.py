@@ -111,7 +111,8 @@ def steer_left(p, seconds, shots):
 class TestPhone:
     def test_keys_laid_out_and_tap_starts(self, phone, site, glut):
         """The on-screen keys are named, at least 44 px, low down in their corners and clear of
-        the game's buttons; tapping "Start Game" starts a race, heard as the left button."""
+        the game's buttons; no axe-core violation with them shown; tapping "Start Game" starts a
+        race, heard as the left button."""
         w, h = phone.w, phone.h
         opened(phone, site)
         keys = phone.keys()
@@ -121,6 +122,7 @@ class TestPhone:
             clear = top >= h / 2 + 20 or right <= w / 2 - 80 or left >= w / 2 + 80
             check(shown and right - left >= 44 and bottom - top >= 44 and corner and clear
                   and top >= h / 2 and bottom <= h, "%s at %s" % (key, keys[key]))
+        phone.check_axe("on the phone, its keys shown")
         phone.tap((w / 2, h / 2))
         phone.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after tapping Start Game")
         check(heard(phone) == [("mouse", glut.LEFT_BUTTON, glut.DOWN),
