@@ -160,6 +160,16 @@ class Player:
         wait_until(seconds, shown, what, poll)
         return shots[0]
 
+    def racing(self, press, seconds=40):
+        """A shot of a race, PRESS()ing "Start Game" or "Restart" until one shows: on a loaded
+        machine a short race may end before a shot has seen it."""
+        def race():
+            shot = self.shot()
+            if shot.buttons_shown():
+                press()
+            return shot.race_shown() and shot
+        return wait_until(seconds, race, "a race", poll=0.1)
+
     def race_to_crash(self, x, y):
         """Clicks at (X, Y) ("Start Game" or "Restart"), sees the race, then waits for the crash
         screen and returns its shot. With no key held a race never depends on timing."""

@@ -182,9 +182,7 @@ class TestPage:
         script.reach("load")
         for key, side in (("ArrowLeft", -1), ("d", 1)):
             for attempt in range(3):
-                if not page.shot().race_shown():
-                    page.click(400, 300)   # "Start Game" or "Restart"
-                start = page.wait_shot(15, "race_shown", "a race").car_at()[0]
+                start = page.racing(lambda: page.click(400, 300)).car_at()[0]
                 check(start >= 0, "no car seen in the race")
                 page.key_down(key)
                 try:   # a crash may come first: the car shows there too, as far as it got

@@ -90,10 +90,7 @@ def steer_left(p, seconds, shots):
     """Car xs before and after holding Steer left for SECONDS, with what the game heard, in a race
     that lasts (a finger on Brake helps); a crash first restarts it, up to 5 times."""
     for _ in range(5):
-        shot = p.shot()
-        if not shot.race_shown():
-            p.tap((p.w / 2, p.h / 2))   # "Restart"
-            shot = p.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after Restart")
+        shot = p.racing(lambda: p.tap((p.w / 2, p.h / 2)), SCREEN_WAIT_S)   # "Restart"
         since = count(p)
         p.down(1, DOWN)
         p.down(0, LEFT)
