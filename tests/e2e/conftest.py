@@ -11,6 +11,7 @@ Tests of a class marked `in_order` share a fixture and run in order; after a fai
 the class is skipped, as it would only report the same fault again. A failing test keeps a shot
 of what its player (the desktop game or the page) shows as failure.png.
 """
+import contextlib
 import os
 import re
 
@@ -88,33 +89,31 @@ def site(pytestconfig):
         yield served
 
 
-class Launcher:
-    """Starts the game of one platform, each launch fresh; shot() shoots the latest."""
+class Launcher(contextlib.ExitStack):
+    """Starts the game of one platform, each launch fresh, and ends them all when it closes;
+    shot() shoots the latest."""
 
     def __init__(self, argv, xvfb, artefacts, window_s):
-        self.argv, self.xvfb, self.artefacts, self.window_s = argv, xvfb, artefacts, window_s
-        self.games = []
+        super().__init__()
+        self.start = lambda: Game(argv, xvfb, artefacts, window_s=window_s)
 
     def __call__(self):
-        self.games.append(Game(self.argv, self.xvfb, self.artefacts, window_s=self.window_s))
-        return self.games[-1]
+        self.game = self.enter_context(self.start())
+        return self.game
 
-    def shot(self): return self.games[-1].shot()
+    def shot(self): return self.game.shot()
 
 
 @pytest.fixture(params=["linux", "wine"])
-def launch(request):
+def launch(request, art):
     """The desktop game of each platform: the Linux build and, given --wine, the Windows one."""
     if request.param == "wine":   # Wine starts its services with the first program
         exe = request.config.getoption("wine") or pytest.skip("no --wine EXE given")
         argv, window_s = [os.path.join(ROOT, "tests/windows/wine-run.sh"), exe], 60
     else:
         argv, window_s = [request.config.getoption("game")], 15
-    with Xvfb() as xvfb:
-        launcher = Launcher(argv, xvfb, request.getfixturevalue("art"), window_s)
+    with Xvfb() as xvfb, Launcher(argv, xvfb, art, window_s) as launcher:
         yield launcher
-        for game in launcher.games:
-            game.close()
 
 
 @pytest.fixture(scope="session")

@@ -3,28 +3,25 @@
   Xvfb(screen)                 a server on a display it picks itself; env is {"DISPLAY": ...}
   Game(argv, xvfb, art, env)   starts ARGV (its output in ART/game.log), finds its window, moves it
                                to 0,0 (no window manager leaves it at -1,-1, a pixel off every
-                               shot) and waits for its first frame; then shot(), keep(name),
-                               click, keys (xdotool's names), resize, expect_exit
-  shoot(window, env)           the one way to shoot a window: xwd's dump read with numpy
+                               shot) and waits for its first frame; then shot() (the screen
+                               where the window is, grabbed by Pillow), keep(name), click, keys
+                               (xdotool's names), resize, quit
 Both close() and work in a with statement.
 
-As a program, for the package and Windows stages, the docs and the glyph test:
-  desktop.py title ARTEFACTS [--golden] CMD...
-                     the game CMD starts shows its title screen (with --golden, golden/title.png)
-                     under the sky, and Escape ends it with status 0; E2E_WINDOW_S: how long its
-                     window may take (default 15 s)
+As a program, for the docs and the glyph test:
   desktop.py screenshots FOLDER CMD...   the title, a race and the crash screen for the README
   desktop.py xvfb CMD...                 runs CMD under a private Xvfb
 """
 import os
+import re
 import select
-import struct
 import subprocess
 import sys
 
 import numpy as np
+from PIL import ImageGrab
 
-from screens import OBSTACLE, Closing, Failure, Player, Shot, check, desktop_golden, log, wait_until
+from screens import OBSTACLE, Closing, Failure, Player, Shot, check, log, wait_until
 
 
 class Xvfb(Closing):
@@ -55,20 +52,6 @@ def end_process(process, seconds):
         process.wait()
 
 
-def shoot(window, env):
-    """WINDOW's picture, from the xwd dump of a TrueColor window; None when it is gone."""
-    data = subprocess.run(["xwd", "-id", window, "-silent"], env=env, capture_output=True).stdout
-    if not data:
-        return None
-    size, _, _, _, w, h, _, order, _, _, _, bits, line, _, *masks = struct.unpack(">17I", data[:68])
-    # 4 bytes a pixel on Xvfb's 24-bit screen; Wine's window may come as 3 bytes a pixel.
-    raw = np.frombuffer(data, np.uint8, h * line, size + 12 * struct.unpack(">I", data[76:80])[0])
-    raw = raw.reshape(h, line)[:, :w * (bits // 8)].reshape(h, w, bits // 8).astype(np.uint32)
-    shifts = 8 * np.arange(bits // 8, dtype=np.uint32)
-    words = (raw << (shifts if order == 0 else shifts[::-1])).sum(axis=2, dtype=np.uint32)
-    return Shot(np.stack([(words & m) >> (m.bit_length() - 8) for m in masks], axis=2))
-
-
 class Game(Player, Closing):
     def __init__(self, argv, xvfb, artefacts, extra_env=None, window_s=15):
         os.makedirs(artefacts, exist_ok=True)
@@ -85,6 +68,8 @@ class Game(Player, Closing):
             self.window = found.split()[0]
             self.xdotool("windowmove", "%window", "0", "0")
             wait_until(5, lambda: "Position: 0,0" in self.geometry(), "the window at 0,0")
+            size = re.search(r"Geometry: (\d+)x(\d+)", self.geometry())
+            self.size = (int(size.group(1)), int(size.group(2)))
             # Until the game draws again, what was off screen may still be black.
             wait_until(window_s, self.corners_drawn, "a frame drawn after moving the window")
         except Failure as e:
@@ -104,8 +89,9 @@ class Game(Player, Closing):
     def geometry(self): return self.xdotool("getwindowgeometry", "%window")
 
     def shot(self):
-        self.last = shoot(self.window, self.env) or self.last
-        check(self.last is not None, "no shot of the window")
+        """What the screen shows at the window's place and size."""
+        grab = ImageGrab.grab((0, 0, *self.size), xdisplay=self.env["DISPLAY"])
+        self.last = Shot(np.asarray(grab))
         return self.last
 
     def keep(self, name):
@@ -113,8 +99,7 @@ class Game(Player, Closing):
         self.last.save(os.path.join(self.artefacts, name + ".png"))
 
     def corners_drawn(self):
-        shot = shoot(self.window, self.env)
-        return shot is not None and bool(shot.rgb[[0, 0, -1, -1], [0, -1, 0, -1]].any(axis=1).all())
+        return bool(self.shot().rgb[[0, 0, -1, -1], [0, -1, 0, -1]].any(axis=1).all())
 
     def click(self, x, y):
         self.xdotool("mousemove", "--window", "%window", str(x - 1), str(y),
@@ -133,21 +118,19 @@ class Game(Player, Closing):
         self.xdotool("windowsize", "%window", str(w), str(h))
         size = "%dx%d" % (w, h)
         wait_until(5, lambda: "Geometry: " + size in self.geometry(), "a window of " + size)
+        self.size = (w, h)
 
     def running(self): return self.process.poll() is None
-
-    def expect_exit(self, status, seconds):
-        try:
-            got = self.process.wait(seconds)
-        except subprocess.TimeoutExpired:
-            raise Failure("the game did not exit")
-        check(got == status, "exit status %d, expected %d: %s" % (got, status, self.output()))
-        log("game exited with status %d" % got)
 
     def quit(self, seconds=10):
         """Escape ends the game with status 0."""
         self.key("Escape")
-        self.expect_exit(0, seconds)
+        try:
+            status = self.process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            raise Failure("the game did not exit on Escape")
+        check(status == 0, "exit status %d on Escape: %s" % (status, self.output()))
+        log("game exited with status 0")
 
     def output(self):
         self.log.flush()
@@ -159,46 +142,35 @@ class Game(Player, Closing):
         self.log.close()
 
 
-def title(game, golden=False):
-    shot = game.wait_shot(30, "menu_shown", "the title screen")
-    check(shot.sky_at_top(), "no sky above the title screen")
-    game.keep("title")
-    if golden:
-        desktop_golden("title", shot, game.artefacts)
-
-
 def screenshots(game):
     """The title; the first race (always the same course: left alone in the middle lane, the car
     meets an obstacle within seconds) once an obstacle has come close, or in its last frame before
     the crash; the crash."""
-    title(game)
+    game.wait_shot(30, "menu_shown", "the title screen")
+    game.keep("title")
     game.click(400, 300)
-    game.wait_shot(5, "race_shown", "the race")
-    races = []
+    race = game.wait_shot(5, "race_shown", "the race")
 
     def close_or_crashed():
+        nonlocal race
         shot = game.shot()
-        if shot.race_shown():
-            races[:] = [shot]
-            return shot.count(OBSTACLE, 0, 380, 799, 599) >= 400
-        return shot.buttons_shown()
+        if not shot.race_shown():
+            return shot.buttons_shown()
+        race = shot
+        return shot.count(OBSTACLE, 0, 380, 799, 599) >= 400
     wait_until(60, close_or_crashed, "a close obstacle or a crash")
-    check(races, "the race ended before its screenshot")
-    races[0].save(os.path.join(game.artefacts, "race.png"))
+    race.save(os.path.join(game.artefacts, "race.png"))
     game.wait_shot(60, "crash_shown", "the crash")
     game.keep("crash")
 
 
 if __name__ == "__main__":
-    command, args = (sys.argv[1:2] or [""])[0], sys.argv[2:]
-    if command in ("title", "screenshots"):
-        golden = args[1:2] == ["--golden"]
-        with Xvfb() as xvfb, Game(args[1 + golden:], xvfb, args[0],
-                                  window_s=float(os.environ.get("E2E_WINDOW_S", 15))) as game:
-            title(game, golden) if command == "title" else screenshots(game)
+    if sys.argv[1:2] == ["screenshots"]:
+        with Xvfb() as xvfb, Game(sys.argv[3:], xvfb, sys.argv[2]) as game:
+            screenshots(game)
             game.quit(20)
-    elif command == "xvfb":
+    elif sys.argv[1:2] == ["xvfb"]:
         with Xvfb() as xvfb:
-            sys.exit(subprocess.run(args, env=dict(os.environ, **xvfb.env)).returncode)
+            sys.exit(subprocess.run(sys.argv[2:], env=dict(os.environ, **xvfb.env)).returncode)
     else:
         sys.exit(__doc__)

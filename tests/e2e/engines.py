@@ -1,39 +1,42 @@
 """engines.py: the game's page in each browser engine, behind one Page.
 
-  Chromium(flags, env)      Debian's Chromium through chromedriver (selenium), fresh profile,
-                            headless with SwiftShader unless FLAGS say otherwise; cdp(command)
-  WebKit(env)               WebKitGTK's MiniBrowser --automation through WebKitWebDriver
-  Firefox(env)              firefox.py: Firefox ESR over WebDriver BiDi
+  Chromium(env, flags)  Debian's Chromium, fresh profile, headless with SwiftShader unless FLAGS
+                        say otherwise; cdp(method, params) sends DevTools' own commands
+  Firefox(env)          Firefox ESR, headful under the display in ENV (an Xvfb's env)
+  WebKit(env)           WebKitGTK's MiniBrowser --automation through WebKitWebDriver (selenium)
 
-An engine gives goto(url), js(body, *args) (BODY a function body that sees `arguments`), png()
-(CSS pixels), pointer("move" | "down" | "up", x, y, button) (PointerEvent.button), wheel(x, y, dy),
-key("down" | "up", KeyboardEvent.key), viewport(w, h), frame(iframe id or None), console() ->
-[(level, text)] since the last call, and close(); Page builds the rest on them.
+Chromium and Firefox are puppeteer-core's, in a Node process (bridge.mjs). An engine gives
+goto(url), js(body, *args) (BODY a function body that sees `arguments`), png() (CSS pixels),
+pointer("move" | "down" | "up", x, y, button) (PointerEvent.button), wheel(x, y, dy), key("down" |
+"up", KeyboardEvent.key), viewport(w, h), frame(iframe id or None), console() -> [(level, text)]
+since the last call, and close(); Page builds the rest on them.
 """
 import base64
+import contextlib
+import json
 import os
+import select
+import subprocess
 import tempfile
 import time
 
 from selenium import webdriver
-from selenium.common.exceptions import WebDriverException
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
 from selenium.webdriver.common.keys import Keys
 
 import site_server
+from desktop import end_process
 from screens import Closing, Player, Shot, check, log, wait_until
 
+HERE = os.path.dirname(os.path.abspath(__file__))
 CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
                   "--enable-unsafe-swiftshader", "--disable-background-networking",
                   "--disable-component-update", "--no-first-run"]
-NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
 WIDTH, HEIGHT = 800, 600
 # axe-core, pinned in package.json, and its own setTimeout: it arms the page's, then takes its delay
 # back out of the delays the page's timers are checked by, which only the game's may fill.
-AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node_modules", "axe-core",
-                   "axe.min.js")
+AXE = os.path.join(HERE, "node_modules", "axe-core", "axe.min.js")
 QUIET_TIMEOUT = ("const setTimeout = (...args) => { const id = window.setTimeout(...args);"
                  " if (window.velkDelays) velkDelays.pop(); return id; };\n")
 SELENIUM_KEYS = {name: getattr(Keys, key) for name, key in (
@@ -155,6 +158,14 @@ class Page(Player, Closing):
         wait_until(seconds, lambda: self.stats()[counter] >= start + ticks,
                    "%d %s %s" % (ticks, counter, what))
 
+    def expect_quit(self, how):
+        """The game has quit HOW: its state says so, the message shows, the game is stopped and
+        nothing went to the console as an error."""
+        self.wait_state("quit", 5, "state quit " + how)
+        check(self.message(), "no #message " + how)
+        self.check_stopped(how)
+        self.check_console(how)
+
     def check_stopped(self, what, seconds=0.5):
         """The timer and the drawing do not run for SECONDS."""
         before = self.stats()
@@ -164,51 +175,85 @@ class Page(Player, Closing):
               "the game still runs %s: %s, then %s" % (what, before, after))
 
 
-class _Selenium(Page):
-    driver = None
+class Puppeteer(Page):
+    """A browser puppeteer-core drives in bridge.mjs."""
 
-    def goto(self, url): self.driver.get(url)
-    def js(self, body, *args): return self.driver.execute_script(body, *args)
-
-    def pointer(self, action, x=0, y=0, button=0):
-        chain = ActionChains(self.driver)
-        p = chain.w3c_actions.pointer_action
-        p.move_to_location(x, y) if action == "move" else getattr(p, "pointer_" + action)(button)
-        chain.perform()
-
-    def wheel(self, x, y, dy):
-        origin = ScrollOrigin.from_viewport(x, y)
-        ActionChains(self.driver).scroll_from_origin(origin, 0, dy).perform()
-
-    def key(self, action, name):
-        chain = ActionChains(self.driver)
-        getattr(chain, "key_" + action)(SELENIUM_KEYS.get(name, name)).perform()
-
-    def frame(self, name):
-        self.driver.switch_to.frame(name) if name else self.driver.switch_to.default_content()
-
-    def close(self): self.driver.quit()
-
-
-class Chromium(_Selenium):
-    name, ratio = "Chromium", 1
-
-    def __init__(self, extra_flags=(), flags=CHROMIUM_FLAGS, env=None):
-        self.profile = tempfile.TemporaryDirectory(prefix="velk-chromium-")
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in [*flags, *extra_flags, "--user-data-dir=" + self.profile.name]:
-            options.add_argument(flag)
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    def __init__(self, env, **options):
+        if not os.path.isdir(os.path.join(HERE, "node_modules", "puppeteer-core")):
+            raise OSError("puppeteer-core is not installed: run npm ci in " + HERE)
+        self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(["node", os.path.join(HERE, "bridge.mjs")], cwd=HERE,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=self.stderr)
         try:
-            service = Service("/usr/bin/chromedriver", env=dict(os.environ, **env) if env else None)
-            self.driver = webdriver.Chrome(service=service, options=options)
+            options.update(env=env or {}, headless=False, defaultViewport=None)
+            self.version = self.call("bridge", "launch", options).split("/")[-1]
             self.viewport(WIDTH, HEIGHT)
         except BaseException:
             self.close()
             raise
 
-    def cdp(self, command, params=None): return self.driver.execute_cdp_cmd(command, params or {})
+    def call(self, target, method, *args):
+        """TARGET.METHOD(*ARGS) in the bridge; a browser's start may take two minutes."""
+        try:
+            self.process.stdin.write(json.dumps([target, method, *args]).encode() + b"\n")
+            self.process.stdin.flush()
+            ready = select.select([self.process.stdout], [], [], 120)[0]
+            line = ready and self.process.stdout.readline()
+            answer = json.loads(line) if line else {"error": "no answer"}
+        except OSError as e:
+            answer = {"error": str(e)}
+        if "error" in answer:
+            self.stderr.seek(0)
+            said = self.stderr.read()[-2000:].decode(errors="replace")
+            raise OSError("%s, %s.%s: %s\n%s" % (self.name, target, method, answer["error"], said))
+        return answer["value"]
+
+    def goto(self, url):
+        self.call("page", "goto", url)
+        self.frame(None)
+
+    def js(self, body, *args):
+        script = "(function () {%s\n}).apply(null, %s)" % (body, json.dumps(args))
+        return self.call("frame", "evaluate", script)
+
+    def png(self): return base64.b64decode(self.call("page", "screenshot", {"encoding": "base64"}))
+
+    def pointer(self, action, x=0, y=0, button=0):
+        args = [x, y] if action == "move" else [{"button": ("left", "middle", "right")[button]}]
+        self.call("mouse", action, *args)
+
+    def wheel(self, x, y, dy): self.call("mouse", "wheel", {"deltaY": dy})
+    def key(self, action, name): self.call("keyboard", action, name)
+    def frame(self, name): self.call("bridge", "enter", name)
+    def console(self): return [tuple(e) for e in self.call("bridge", "console")]
+
+    def viewport(self, width, height):
+        self.call("page", "setViewport", {"width": width, "height": height})
+
+    def close(self):
+        self.process.stdin.close()   # the bridge closes the browser, then ends
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self.process.wait(30)
+        end_process(self.process, 5)
+        self.stderr.close()
+
+
+class Firefox(Puppeteer):
+    name = "Firefox"
+
+    def __init__(self, env):
+        Puppeteer.__init__(self, env, browser="firefox", executablePath="/usr/bin/firefox-esr")
+
+
+class Chromium(Puppeteer):
+    name, ratio = "Chromium", 1
+
+    def __init__(self, env=None, flags=CHROMIUM_FLAGS):
+        Puppeteer.__init__(self, env, browser="chrome", executablePath="/usr/bin/chromium",
+                           args=flags)
+
+    def cdp(self, method, params=None): return self.call("cdp", "send", method, params or {})
 
     def viewport(self, width, height, ratio=1, mobile=False, **more):
         self.size, self.ratio = (width, height), ratio
@@ -222,20 +267,8 @@ class Chromium(_Selenium):
         png = self.cdp("Page.captureScreenshot", dict(format="png", **clip))["data"]
         return base64.b64decode(png)
 
-    def console(self):
-        levels = {"SEVERE": "error", "WARNING": "warning"}
-        return [(levels.get(e["level"], e["level"].lower()), e["message"])
-                for e in self.driver.get_log("browser")]
 
-    def close(self):
-        try:
-            if self.driver:
-                self.driver.quit()
-        finally:
-            self.profile.cleanup()
-
-
-class WebKit(_Selenium):
+class WebKit(Page):
     """MiniBrowser under the display in ENV; its toolbar is sized away in viewport()."""
     name = "WebKit"
 
@@ -257,11 +290,26 @@ class WebKit(_Selenium):
         self.driver.get(url)
         self.js(CONSOLE_HOOK)
 
-    def frame(self, name):
-        _Selenium.frame(self, name)
-        self.js(CONSOLE_HOOK)
-
+    def js(self, body, *args): return self.driver.execute_script(body, *args)
     def png(self): return self.driver.get_screenshot_as_png()
+
+    def pointer(self, action, x=0, y=0, button=0):
+        chain = ActionChains(self.driver)
+        p = chain.w3c_actions.pointer_action
+        p.move_to_location(x, y) if action == "move" else getattr(p, "pointer_" + action)(button)
+        chain.perform()
+
+    def wheel(self, x, y, dy):
+        origin = ScrollOrigin.from_viewport(x, y)
+        ActionChains(self.driver).scroll_from_origin(origin, 0, dy).perform()
+
+    def key(self, action, name):
+        chain = ActionChains(self.driver)
+        getattr(chain, "key_" + action)(SELENIUM_KEYS.get(name, name)).perform()
+
+    def frame(self, name):
+        self.driver.switch_to.frame(name) if name else self.driver.switch_to.default_content()
+        self.js(CONSOLE_HOOK)
 
     def viewport(self, width, height):
         for _ in range(3):
@@ -272,14 +320,12 @@ class WebKit(_Selenium):
             self.driver.set_window_rect(0, 0, rect["width"] + width - inner[0],
                                         rect["height"] + height - inner[1])
             time.sleep(0.2)
-        raise WebDriverException("WebKit's page is %s, not %dx%d" % (inner, width, height))
+        raise OSError("WebKit's page is %s, not %dx%d" % (inner, width, height))
 
     def console(self):
         return [tuple(e) for e in self.js("const k = window.velkConsole || []; return k.splice(0)")]
 
+    def close(self): self.driver.quit()
 
-def open_engine(name, display=None):
-    """A fresh page of engine NAME ("chromium", "firefox", "webkit"), the last two under DISPLAY
-    (an Xvfb's env)."""
-    from firefox import Firefox
-    return {"chromium": lambda _: Chromium(), "firefox": Firefox, "webkit": WebKit}[name](display)
+
+ENGINES = {"chromium": Chromium, "firefox": Firefox, "webkit": WebKit}

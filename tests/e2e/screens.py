@@ -1,9 +1,7 @@
 """screens.py: what the game shows, on any platform. A Shot is an RGB picture (numpy, rows top
-down) with the screen checks (menu_shown, race_shown, crash_shown and their parts) laid out for
-its size; the comparisons of a shot with another platform's and with the reference shots in
-golden/, which leave the shots and a difference image behind when they fail; and the Player, the
-game on any platform (desktop.py, engines.py), with the two moves all share: wait for a screen,
-play a race to its crash."""
+down) with the screen checks (menu_shown, race_shown, crash_shown) laid out for its size; shots
+are compared with another platform's and with the reference shots in golden/; a Player is the game
+on any platform (desktop.py, engines.py), and Script the fixed script every platform plays."""
 import io
 import os
 import time
@@ -12,6 +10,7 @@ import numpy as np
 from PIL import Image
 
 GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden")
+CHROMIUM_VERSION = os.path.join(GOLDEN, "chromium", "chromium-version.txt")
 # A browser's shot against the desktop's: a channel may differ by TOLERANCE before its pixel
 # counts as differing, and at most MAX_DIFFERING per cent of the pixels may.
 TOLERANCE, MAX_DIFFERING = 16, 1.0
@@ -152,13 +151,10 @@ class Player:
 
     def wait_shot(self, seconds, check_name, what, poll=0.1):
         """Shoots until the screen check CHECK_NAME holds; returns that shot."""
-        shots = []
-
         def shown():
-            shots[:] = [self.shot()]
-            return getattr(shots[0], check_name)()
-        wait_until(seconds, shown, what, poll)
-        return shots[0]
+            shot = self.shot()
+            return getattr(shot, check_name)() and shot
+        return wait_until(seconds, shown, what, poll)
 
     def racing(self, press, seconds=40):
         """A shot of a race, PRESS()ing "Start Game" or "Restart" until one shows: on a loaded
@@ -168,7 +164,7 @@ class Player:
             if shot.buttons_shown():
                 press()
             return shot.race_shown() and shot
-        return wait_until(seconds, race, "a race", poll=0.1)
+        return wait_until(seconds, race, "a race")
 
     def race_to_crash(self, x, y):
         """Clicks at (X, Y) ("Start Game" or "Restart"), sees the race, then waits for the crash
@@ -207,13 +203,12 @@ def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
     reference darkened, red where the pixels differ, yellow where the texts do."""
     check((reference.w, reference.h) == (shot.w, shot.h), "a shot of %dx%d" % (shot.w, shot.h))
     diff = np.abs(reference.rgb.astype(np.int16) - shot.rgb).max(axis=2)
-    differing, text_bad = diff > tolerance, np.zeros(diff.shape, bool)
+    differing, text_bad, bad = diff > tolerance, np.zeros(diff.shape, bool), []
     white = reference.where(WHITE) | shot.where(WHITE)
-    for x0, y0, x1, y1 in (boxes or {}).values():
+    for text, (x0, y0, x1, y1) in (boxes or {}).items():
         box = np.s_[y0:y1 + 1, x0:x1 + 1]
         text_bad[box] = white[box] & (diff[box] > 0)
-    bad = [n for n, (x0, y0, x1, y1) in (boxes or {}).items()
-           if text_bad[y0:y1 + 1, x0:x1 + 1].any()]
+        bad += [text] if text_bad[box].any() else []
     log("%s: %d pixels differ by more than %g/255 (at most %d may, max %d); texts differ in %s"
         % (name, differing.sum(), tolerance, allowed, diff.max(), bad or "none"))
     if differing.sum() > allowed or bad:
@@ -223,8 +218,8 @@ def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
         marked = reference.rgb // 3
         marked[differing], marked[text_bad] = (255, 0, 0), (255, 255, 0)
         Shot(marked).save(os.path.join(artefacts, "diff-%s.png" % name))
-        raise Failure("%s differs: %d pixels, texts in %s; see %s" % (name, differing.sum(), bad or
-                                                                      "none", artefacts))
+        raise Failure("%s differs: %d pixels, texts in %s; see %s"
+                      % (name, differing.sum(), bad or "none", artefacts))
 
 
 def expect_same(name, screen, desktop, other, artefacts):
@@ -238,36 +233,32 @@ def expect_same(name, screen, desktop, other, artefacts):
             boxes)
 
 
-def expect_golden(name, shot, tolerance, allowed, artefacts, update=False):
-    """SHOT against golden/NAME.png, or with UPDATE it becomes that reference instead."""
+def expect_golden(name, shot, artefacts, update=False, chromium=None):
+    """SHOT against the reference golden/NAME.png, or with UPDATE it becomes that reference.
+
+    The desktop game's title and first crash come out the same to the pixel on every run (Xvfb,
+    Mesa llvmpipe): at most 10 pixels may differ by more than 3 % of full scale in a channel
+    (ImageMagick's `compare -metric AE -fuzz 3%`), room for a driver's rounding but not for one
+    model drawn wrong.
+
+    Headless Chromium with SwiftShader, whose version CHROMIUM names, draws the same pixels on
+    every run, so its shots have references of their own (golden/chromium/), taken with the
+    version chromium-version.txt names: at most 10 pixels may differ by more than 8 in a channel.
+    Another version may round otherwise: then at most 0.1 % may differ by more than TOLERANCE,
+    still too few for a small model drawn wrong, and a warning says to renew the references."""
+    tolerance, allowed = 0.03 * 255, 10
+    if chromium:
+        name = "chromium/" + name
+        if update:
+            with open(CHROMIUM_VERSION, "w") as f:
+                f.write(chromium + "\n")
+        with open(CHROMIUM_VERSION) as f:
+            same = f.read().strip() == chromium
+        if not same:
+            log("WARNING: the browser's reference shots are another Chromium's than %s: compared "
+                "loosely; take them anew with tests/e2e/update-golden.sh" % chromium)
+        tolerance, allowed = (8, 10) if same else (TOLERANCE, shot.w * shot.h // 1000)
     path = os.path.join(GOLDEN, name + ".png")
     if update:
         return shot.save(path)
     compare(os.path.basename(name), Shot.load(path), shot, tolerance, allowed, artefacts)
-
-
-def desktop_golden(name, shot, artefacts, update=False):
-    """The desktop game's title and first crash come out the same to the pixel on every run
-    (Xvfb, Mesa llvmpipe): at most 10 pixels may differ by more than 3 % of full scale in a
-    channel (ImageMagick's `compare -metric AE -fuzz 3%`), room for a driver's rounding but not
-    for one model drawn wrong."""
-    expect_golden(name, shot, 0.03 * 255, 10, artefacts, update)
-
-
-def chromium_golden(name, shot, version, artefacts, update=False):
-    """Headless Chromium with SwiftShader draws the same pixels on every run, so its shots have
-    references of their own (golden/chromium/), taken with the version chromium-version.txt names:
-    at most 10 pixels may differ by more than 8 in a channel. Another version may round otherwise:
-    then at most 0.1 % may differ by more than TOLERANCE, still too few for a small model drawn
-    wrong, and a warning says that the references need renewing."""
-    version_file = os.path.join(GOLDEN, "chromium", "chromium-version.txt")
-    if update:
-        with open(version_file, "w") as f:
-            f.write(version + "\n")
-    with open(version_file) as f:
-        same = f.read().strip() == version
-    if not same:
-        log("WARNING: the browser's reference shots are another Chromium's than %s: compared "
-            "loosely; take them anew with tests/e2e/update-golden.sh" % version)
-    tolerance, allowed = (8, 10) if same else (TOLERANCE, shot.w * shot.h // 1000)
-    expect_golden("chromium/" + name, shot, tolerance, allowed, artefacts, update)

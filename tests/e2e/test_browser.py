@@ -1,15 +1,13 @@
 """The browser build in each engine (`page`: Chromium headless with SwiftShader, Firefox and WebKit
-under Xvfb over llvmpipe). Each plays the fixed script the desktop game played (title, first race
-with no key held, "Restart", second race, "Menu"); with no key held the races never depend on
-timing, so each screen, score included, must be the desktop's, and headless Chromium's also its
-own reference shots. Then each browser alone: cursor, other window sizes, context loss, the
-exact input the game hears, keys, quitting, no console error; the game in a frame and embedded
-in a taller page; and a Chromium without WebGL."""
+under Xvfb over llvmpipe). Each plays the fixed script the desktop game played (screens.Script);
+with no key held the races never depend on timing, so each screen, score included, must be the
+desktop's, and headless Chromium's also its own reference shots. Then each browser alone, and the
+game in a frame atop a taller page; and a Chromium without WebGL."""
 import pytest
 
-from engines import HEIGHT, NO_WEBGL_FLAGS, WIDTH, Chromium, open_engine
-from screens import RESIZED, Script, check, chromium_golden, expect_same, log, wait_until
-from site_server import EMBED_PAGE, FRAME_PAGE
+from engines import CHROMIUM_FLAGS, ENGINES, HEIGHT, WIDTH, Chromium
+from screens import RESIZED, Script, check, expect_golden, expect_same, log, wait_until
+from site_server import EMBED_PAGE
 
 # Records the delay of every setTimeout the page arms, before any of its scripts runs.
 RECORD_DELAYS = ("window.velkDelays = []; const armTimeout = window.setTimeout;"
@@ -25,32 +23,21 @@ BUTTONS = ("LEFT_BUTTON", "MIDDLE_BUTTON", "RIGHT_BUTTON")   # by PointerEvent.b
 SCROLLING_KEYS = ("ArrowDown", " ", "PageDown", "End", "ArrowRight")
 
 
-@pytest.fixture(scope="class", params=["chromium", "firefox", "webkit"])
+@pytest.fixture(scope="class", params=list(ENGINES))
 def page(request):
     """A fresh page of each engine for each class; Firefox and WebKit share the one Xvfb."""
-    with open_engine(request.param, request.param != "chromium" and
-                     request.getfixturevalue("display")) as engine:
-        yield engine
-
-
-class Loading(Script):
-    """The fixed script, after a step "load": the page opened and the game's timer ticking."""
-    STEPS = ("load",) + Script.STEPS
-
-    def __init__(self, page, site):
-        Script.__init__(self, page)
-        self.site = site
-
-    def play(self, step):
-        if step != "load":
-            return Script.play(self, step)
-        if self.player.name == "Chromium":
-            self.player.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": RECORD_DELAYS})
-        self.player.open(self.site.url())
+    chromium = request.param == "chromium"
+    with ENGINES[request.param](None if chromium else request.getfixturevalue("display")) as page:
+        yield page
 
 
 @pytest.fixture(scope="class")
-def script(page, site): return Loading(page, site)
+def script(page, site):
+    """The page opened, its timer ticking, ready to play the fixed script."""
+    if page.name != "WebKit":
+        page.call("page", "evaluateOnNewDocument", RECORD_DELAYS)
+    page.open(site.url())
+    return Script(page)
 
 
 @pytest.fixture
@@ -61,8 +48,7 @@ def same(page, desktop_shots, art, update_golden):
         expect_same(name, "crash" if name.startswith("crash") else "title", desktop_shots[name],
                     shot, art)
         if reference and page.name == "Chromium":
-            chromium_golden(name, shot, page.driver.capabilities["browserVersion"], art,
-                            update_golden)
+            expect_golden(name, shot, art, update_golden, chromium=page.version)
     return compare
 
 
@@ -72,7 +58,6 @@ class TestPage:
         """The page runs, titled, with no message; a Content-Security-Policy of keywords only (no
         host, scheme, wildcard or inline code); nothing loaded from elsewhere; no axe-core
         violation; no console error."""
-        script.reach("load")
         check(page.stats()["state"] == "running", "state %s" % page.stats()["state"])
         title = page.js("return document.title")
         check(title == "Velkarovantine", "document title %r" % title)
@@ -96,9 +81,8 @@ class TestPage:
 
     def test_timer_armed_with_0_then_16_ms(self, page, script):
         """The first timeout armed with 0 ms, every other with 16 ms, one for each tick run."""
-        if page.name != "Chromium":
-            pytest.skip("the delays are recorded through Chromium's DevTools")
-        script.reach("load")
+        if page.name == "WebKit":
+            pytest.skip("WebKit's driver runs no script before the page's own")
         delays, ticks = page.js("return [velkDelays, velkStats().ticks]")
         check(len(delays) == ticks + 1 and delays[:1] == [0] and set(delays[1:]) == {16},
               "%d delays armed after %d ticks, the first %s, the others %s" % (
@@ -134,7 +118,6 @@ class TestPage:
     def test_input_heard_exactly(self, page, script, glut):
         """From the pointer's move on, each key, button and wheel turn reaches the game's
         handlers once pressed and once released, with GLUT's code and the pointer's place."""
-        script.reach("load")
         x, y = 100, 500   # off the buttons
         since = page.js("return velkInput().count")
         page.move(x, y)
@@ -179,7 +162,6 @@ class TestPage:
     def test_keys_steer_and_escape_quits(self, page, script):
         """The left arrow and d move the car (a crash before it moved restarts the race, twice at
         most a key); Escape quits, shows the message and stops the game; no console error."""
-        script.reach("load")
         for key, side in (("ArrowLeft", -1), ("d", 1)):
             for attempt in range(3):
                 start = page.racing(lambda: page.click(400, 300)).car_at()[0]
@@ -195,7 +177,7 @@ class TestPage:
             else:
                 raise AssertionError("three crashes before the car moved with %s" % key)
         page.type_keys("Escape")
-        expect_quit(page, "after Escape")
+        page.expect_quit("after Escape")
 
 
 def steered(shot, start, side):
@@ -204,62 +186,53 @@ def steered(shot, start, side):
     return x if x >= 0 and (x - start) * side > 30 else "crash" if shot.crash_shown() else None
 
 
-def expect_quit(page, how):
-    page.wait_state("quit", 5, "state quit " + how)
-    check(page.message(), "no #message " + how)
-    page.check_stopped(how)
-    page.check_console(how)
-
-
-def title_in_frame(page, site, url):
-    page.open(site.url(url), "game")
+@pytest.fixture(scope="class")
+def framed(page, site):
+    """The page with the game in an iframe filling the viewport atop a page three viewports tall,
+    as a site might embed it, at its title screen."""
+    page.open(site.url(EMBED_PAGE), "game")
     page.wait_shot(20, "menu_shown", "the title screen in the frame")
+    return page
 
 
 @pytest.mark.in_order
 class TestFrame:
-    def test_zero_height_and_back(self, page, site, same):
+    def test_zero_height_and_back(self, framed, same):
         """Squeezed to a zero client height and back, the game still ticks and draws its title."""
-        title_in_frame(page, site, FRAME_PAGE)
         for height in (0, HEIGHT):
-            page.frame(None)
-            page.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
-            page.frame("game")
-            wait_until(5, lambda: page.js("return innerHeight") == height, "height %d" % height)
-            page.wait_ticking("at a client height of %d" % height)
-        same("title", page.wait_shot(10, "menu_shown", "the title screen after a zero height"))
+            framed.frame(None)
+            framed.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
+            framed.frame("game")
+            wait_until(5, lambda: framed.js("return innerHeight") == height, "height %d" % height)
+            framed.wait_ticking("at a client height of %d" % height)
+        same("title", framed.wait_shot(10, "menu_shown", "the title screen after a zero height"))
 
-    def test_quit_button(self, page, site):
-        if not page.stats():
-            title_in_frame(page, site, FRAME_PAGE)
-        page.click(400, 240)   # "Quit"
-        expect_quit(page, "after Quit")
-
-
-class TestEmbedded:
-    def test_keys_and_wheel_scroll_nothing(self, page, site):
-        """In a taller page, the scrolling keys and a wheel turn over the game (which has the
-        keyboard) reach it with their default prevented and leave every page where it was.
-        (Whether an unprevented key in a frame scrolls the page around differs between engines.)"""
-        title_in_frame(page, site, EMBED_PAGE)
-        page.click(100, 500)   # off the buttons: the canvas takes the keyboard
-        page.js("window.velkDefaults = []; for (const type of ['keydown', 'wheel'])"
-                " addEventListener(type, e => velkDefaults.push([e.key || 'wheel',"
-                " e.defaultPrevented]), {passive: true})")
-        page.type_keys(*SCROLLING_KEYS)
-        page.turn_wheel(600)
-        page.wait_ticking("after the keys and the wheel")
-        seen = page.js("return velkDefaults")
+    def test_keys_and_wheel_scroll_nothing(self, framed):
+        """The scrolling keys and a wheel turn over the game (which has the keyboard) reach it
+        with their default prevented and leave every page where it was. (Whether an unprevented
+        key in a frame scrolls the page around differs between engines.)"""
+        framed.click(100, 500)   # off the buttons: the canvas takes the keyboard
+        framed.js("window.velkDefaults = []; for (const type of ['keydown', 'wheel'])"
+                  " addEventListener(type, e => velkDefaults.push([e.key || 'wheel',"
+                  " e.defaultPrevented]), {passive: true})")
+        framed.type_keys(*SCROLLING_KEYS)
+        framed.turn_wheel(600)
+        framed.wait_ticking("after the keys and the wheel")
+        seen = framed.js("return velkDefaults")
         check(seen == [[key, True] for key in SCROLLING_KEYS + ("wheel",)],
               "each key and wheel turn, its default prevented: %s" % seen)
-        at = page.js("const at = []; for (let w = window; ; w = w.parent) {"
-                     " at.push(w.scrollX, w.scrollY); if (w === w.parent) return at; }")
+        at = framed.js("const at = []; for (let w = window; ; w = w.parent) {"
+                       " at.push(w.scrollX, w.scrollY); if (w === w.parent) return at; }")
         check(not any(at), "scrolled (frame x, y, page x, y): %s" % at)
+
+    def test_quit_button(self, framed):
+        framed.click(400, 240)   # "Quit"
+        framed.expect_quit("after Quit")
 
 
 def test_no_webgl_message(site):
     """A Chromium without WebGL shows the message, with no console error."""
-    with Chromium(NO_WEBGL_FLAGS) as page:
+    with Chromium(flags=CHROMIUM_FLAGS + ["--disable-webgl", "--disable-3d-apis"]) as page:
         page.goto(site.url())
         page.wait_state("nowebgl", 15, "state nowebgl")
         check(page.message(), "no #message without WebGL")

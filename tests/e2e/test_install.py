@@ -35,26 +35,23 @@ navigator.serviceWorker.getRegistration().then(r => {
 
 
 class App(Chromium):
-    """A Chromium on a copy of the site in FOLDER and its server; build(text) makes a new build."""
+    """A Chromium on a copy of the site in FOLDER (a Path) and its server; build(text) makes a new
+    build."""
 
     def __init__(self, folder):
         Chromium.__init__(self)
-        self.folder, self.site, self.builds = folder, Site(folder), []
+        self.folder, self.site, self.builds = folder, Site(str(folder)), []
         self.origin = self.site.origin
-        with open(self.path("style.css"), encoding="utf-8") as f:
-            self.original = f.read()
+        self.original = (folder / "style.css").read_text(encoding="utf-8")
         self.build(self.original)
-
-    def path(self, name): return os.path.join(self.folder, name)
 
     def build(self, text, new_worker=True):
         """Puts TEXT in style.css and, for a new build, writes its worker; keeps its name."""
-        with open(self.path("style.css"), "w", encoding="utf-8") as f:
-            f.write(text)
+        (self.folder / "style.css").write_text(text, encoding="utf-8")
         if new_worker:
-            subprocess.run(MAKE_WORKER + [self.folder, WORKER], check=True)
-            with open(self.path("service_worker.js"), encoding="utf-8") as f:
-                self.builds.append(re.search(r'var BUILD = "(\w+)"', f.read()).group(1))
+            subprocess.run(MAKE_WORKER + [str(self.folder), WORKER], check=True)
+            worker = (self.folder / "service_worker.js").read_text(encoding="utf-8")
+            self.builds.append(re.search(r'var BUILD = "(\w+)"', worker).group(1))
 
     def caches(self, *builds):
         """The page's caches are exactly those of BUILDS, named after this folder."""
@@ -79,10 +76,8 @@ class App(Chromium):
 def app(tmp_path_factory, pytestconfig):
     folder = tmp_path_factory.mktemp("app") / "site"
     shutil.copytree(pytestconfig.getoption("site"), folder)
-    served = App(str(folder))
-    yield served
-    served.close()
-    served.site.close()
+    with App(folder) as served, served.site:
+        yield served
 
 
 def test_icons_screenshots_and_zip(pytestconfig):
@@ -126,7 +121,7 @@ class TestInstall:
         app.goto(app.origin + "/index.html")
         app.js("return navigator.serviceWorker.ready.then(() => null)")
         check(app.caches(app.builds[0]), "not build %s's cache alone" % app.builds[0])
-        app.driver.refresh()
+        app.call("page", "reload")
         app.wait_shot(20, "menu_shown", "the title screen")
         check(app.js("return !!navigator.serviceWorker.controller"), "the worker serves no page")
         errors = app.cdp("Page.getInstallabilityErrors")
@@ -141,7 +136,7 @@ class TestInstall:
         check(app.caches(first), "a half-uploaded build was cached")
         app.build(app.original + MARKER, False)
         app.update("installed")
-        app.driver.refresh()
+        app.call("page", "reload")
         check(MARKER not in app.style() and app.caches(first, second),
               "the open page got the new build")
         wait_until(20, lambda: app.reopened() and app.caches(second), "only %s's cache" % second)
