@@ -7,10 +7,6 @@
                                where the window is, grabbed by Pillow), keep(name), click, keys
                                (xdotool's names), resize, quit
 Both close() and work in a with statement.
-
-As a program, for the docs and the glyph test:
-  desktop.py screenshots FOLDER CMD...   the title, a race and the crash screen for the README
-  desktop.py xvfb CMD...                 runs CMD under a private Xvfb
 """
 import os
 import re
@@ -21,7 +17,7 @@ import sys
 import numpy as np
 from PIL import ImageGrab
 
-from screens import OBSTACLE, Closing, Failure, Player, Shot, check, log, wait_until
+from screens import Closing, Failure, Player, Shot, check, log, wait_until
 
 
 class Xvfb(Closing):
@@ -142,35 +138,6 @@ class Game(Player, Closing):
         self.log.close()
 
 
-def screenshots(game):
-    """The title; the first race (always the same course: left alone in the middle lane, the car
-    meets an obstacle within seconds) once an obstacle has come close, or in its last frame before
-    the crash; the crash."""
-    game.wait_shot(30, "menu_shown", "the title screen")
-    game.keep("title")
-    game.click(400, 300)
-    race = game.wait_shot(5, "race_shown", "the race")
-
-    def close_or_crashed():
-        nonlocal race
-        shot = game.shot()
-        if not shot.race_shown():
-            return shot.buttons_shown()
-        race = shot
-        return shot.count(OBSTACLE, 0, 380, 799, 599) >= 400
-    wait_until(60, close_or_crashed, "a close obstacle or a crash")
-    race.save(os.path.join(game.artefacts, "race.png"))
-    game.wait_shot(60, "crash_shown", "the crash")
-    game.keep("crash")
-
-
-if __name__ == "__main__":
-    if sys.argv[1:2] == ["screenshots"]:
-        with Xvfb() as xvfb, Game(sys.argv[3:], xvfb, sys.argv[2]) as game:
-            screenshots(game)
-            game.quit(20)
-    elif sys.argv[1:2] == ["xvfb"]:
-        with Xvfb() as xvfb:
-            sys.exit(subprocess.run(sys.argv[2:], env=dict(os.environ, **xvfb.env)).returncode)
-    else:
-        sys.exit(__doc__)
+if __name__ == "__main__":   # desktop.py CMD...: runs CMD under a private Xvfb
+    with Xvfb() as xvfb:
+        sys.exit(subprocess.run(sys.argv[1:], env=dict(os.environ, **xvfb.env)).returncode)

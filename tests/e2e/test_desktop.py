@@ -1,32 +1,30 @@
-"""The desktop game in its window, on each platform (`launch`): the title and the first crash are
+"""The desktop game in its window, on each platform (`game`): the title and the first crash are
 the reference pictures to the pixel; a player's session through every screen, judged by what the
 window shows; each screen quits with status 0."""
+import pytest
+
 from screens import check, expect_golden, log, wait_until
 
 
-def test_title_is_the_reference_picture(launch, art, update_golden):
+def test_title_is_the_reference_picture(game, art, update_golden):
     """The first title screen in its 800 x 600 window is golden/title.png (sky, road, trees, the
     car and no obstacle yet, title, buttons, help lines); Escape then ends the game with 0."""
-    game = launch()
-    shot = game.wait_shot(30, "menu_shown", "the title screen")
-    expect_golden("title", shot, art, update_golden)
+    expect_golden("title", game.last, art, update_golden)
     game.quit()
 
 
-def test_each_screen_quits(launch, art, update_golden):
-    """"Quit" on the title, Escape in a race and on the crash screen each end a fresh game with 0;
-    the first race, its car left alone in the middle lane, crashes into golden/crash.png."""
-    for finish in ("Quit", "race", "crash"):
-        game = launch()
-        game.wait_shot(15, "menu_shown", "the title screen")
-        if finish == "Quit":
-            game.click(400, 240)
-        elif finish == "race":
-            game.click(400, 300)
-            game.wait_shot(10, "race_shown", "a race after Start Game")
-        else:
-            expect_golden("crash", game.race_to_crash(400, 300), art, update_golden)
-        game.quit()
+@pytest.mark.parametrize("screen", ["title", "race", "crash"])
+def test_each_screen_quits(game, screen, art, update_golden):
+    """"Quit" on the title, Escape in a race and on the crash screen end the game with 0; the
+    first race, its car left alone in the middle lane, crashes into golden/crash.png."""
+    if screen == "title":
+        game.click(400, 240)   # "Quit"
+    elif screen == "race":
+        game.click(400, 300)   # "Start Game"
+        game.wait_shot(10, "race_shown", "a race after Start Game")
+    else:
+        expect_golden("crash", game.race_to_crash(400, 300), art, update_golden)
+    game.quit()
 
 
 def new_frames(game, n, seconds=5):
@@ -73,11 +71,9 @@ def steer_and_crash(game, key, side):
     game.key_up("w")
 
 
-def test_player_session(launch):
+def test_player_session(game):
     """Title -> race -> crash -> restart -> crash -> title -> resized race, with the pointer and
     the keys, each step judged by what the window shows."""
-    game = launch()
-    game.wait_shot(15, "menu_shown", "the title screen")
     game.click(400, 300)   # "Start Game"
     x, y = game.wait_shot(10, "race_shown", "a race after Start Game").car_at()
     game.keep("race")
