@@ -104,12 +104,11 @@ def game(request, art):
 
 @pytest.fixture(scope="session")
 def desktop_shots(pytestconfig):
-    """The Linux game's shots of the fixed script (screens.Script) every browser plays, and of
+    """The Linux game's shots of the fixed script (Player.reach) every browser plays, and of
     title2 at each RESIZED size (title2-WxH); kept in the artefacts' folder desktop/."""
     folder = os.path.join(pytestconfig.getoption("artefacts"), "desktop")
     with Xvfb() as xvfb, Game([pytestconfig.getoption("game")], xvfb, folder) as game:
-        script = screens.Script(game)
-        shots = {step: script.reach(step) for step in script.STEPS}
+        shots = {step: game.reach(step) for step in game.STEPS}
         for width, height in screens.RESIZED:
             game.resize(width, height)
             name = "title2-%dx%d" % (width, height)

@@ -15,6 +15,7 @@ import base64
 import contextlib
 import json
 import os
+import re
 import select
 import subprocess
 import tempfile
@@ -39,10 +40,6 @@ WIDTH, HEIGHT = 800, 600
 AXE = os.path.join(HERE, "node_modules", "axe-core", "axe.min.js")
 QUIET_TIMEOUT = ("const setTimeout = (...args) => { const id = window.setTimeout(...args);"
                  " if (window.velkDelays) velkDelays.pop(); return id; };\n")
-SELENIUM_KEYS = {name: getattr(Keys, key) for name, key in (
-    ("ArrowLeft", "ARROW_LEFT"), ("ArrowRight", "ARROW_RIGHT"), ("ArrowUp", "ARROW_UP"),
-    ("ArrowDown", "ARROW_DOWN"), ("Escape", "ESCAPE"), ("F1", "F1"), ("PageUp", "PAGE_UP"),
-    ("PageDown", "PAGE_DOWN"), ("End", "END"), ("Shift", "SHIFT"))}
 # WebKitWebDriver has no log endpoint and no BiDi, and MiniBrowser's console setting does not reach
 # the pages it opens for automation: each document gets listeners that keep what the console would
 # show as an error or a warning.
@@ -93,11 +90,11 @@ class Page(Player, Closing):
     def shot(self): return Shot.load(self.png())
 
     def open(self, url, frame=None):
-        """Opens URL, and in it the iframe FRAME if given, once the game's timer ticks there."""
+        """Opens URL, and in it the iframe FRAME if given; returns the title screen's shot."""
         self.goto(url)
         if frame:
             self.frame(frame)
-        wait_until(15, lambda: (self.stats() or {}).get("ticks", 0) > 0, "velkStats() ticking")
+        return self.wait_shot(20, "menu_shown", "the title screen at " + url)
 
     def wait_state(self, state, seconds, what):
         wait_until(seconds, lambda: (self.stats() or {}).get("state") == state, what)
@@ -179,8 +176,6 @@ class Puppeteer(Page):
     """A browser puppeteer-core drives in bridge.mjs."""
 
     def __init__(self, env, **options):
-        if not os.path.isdir(os.path.join(HERE, "node_modules", "puppeteer-core")):
-            raise OSError("puppeteer-core is not installed: run npm ci in " + HERE)
         self.stderr = tempfile.TemporaryFile()
         self.process = subprocess.Popen(["node", os.path.join(HERE, "bridge.mjs")], cwd=HERE,
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -304,8 +299,9 @@ class WebKit(Page):
         ActionChains(self.driver).scroll_from_origin(origin, 0, dy).perform()
 
     def key(self, action, name):
-        chain = ActionChains(self.driver)
-        getattr(chain, "key_" + action)(SELENIUM_KEYS.get(name, name)).perform()
+        """Selenium names the keys as KeyboardEvent.key does, in capitals, words split by _."""
+        key = getattr(Keys, re.sub(r"(?<=.)([A-Z])", r"_\1", name).upper()) if name[1:] else name
+        getattr(ActionChains(self.driver), "key_" + action)(key).perform()
 
     def frame(self, name):
         self.driver.switch_to.frame(name) if name else self.driver.switch_to.default_content()

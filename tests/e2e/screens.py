@@ -1,16 +1,17 @@
 """screens.py: what the game shows, on any platform. A Shot is an RGB picture (numpy, rows top
 down) with the screen checks (menu_shown, race_shown, crash_shown) laid out for its size; shots
 are compared with another platform's and with the reference shots in golden/; a Player is the game
-on any platform (desktop.py, engines.py), and Script the fixed script every platform plays."""
+on any platform (desktop.py, engines.py)."""
 import io
 import os
+import pathlib
 import time
 
 import numpy as np
 from PIL import Image
 
-GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden")
-CHROMIUM_VERSION = os.path.join(GOLDEN, "chromium", "chromium-version.txt")
+GOLDEN = pathlib.Path(__file__).resolve().parent / "golden"
+CHROMIUM_VERSION = GOLDEN / "chromium" / "chromium-version.txt"
 # A browser's shot against the desktop's: a channel may differ by TOLERANCE before its pixel
 # counts as differing, and at most MAX_DIFFERING per cent of the pixels may.
 TOLERANCE, MAX_DIFFERING = 16, 1.0
@@ -147,7 +148,11 @@ class Closing:
 
 
 class Player:
-    """The game on some platform: a subclass gives shot() and click(x, y)."""
+    """The game on some platform: a subclass gives shot() and click(x, y). reach(step) plays the
+    fixed script every platform plays up to STEP, and returns its shot: title, the first race
+    with no key held, "Restart", the second race, "Menu". With no key held a race, so its score
+    and the next course, never depends on timing."""
+    STEPS = ("title", "crash1", "crash2", "title2")
 
     def wait_shot(self, seconds, check_name, what, poll=0.1):
         """Shoots until the screen check CHECK_NAME holds; returns that shot."""
@@ -173,27 +178,19 @@ class Player:
         self.wait_shot(15, "race_shown", "a race after the click at %d,%d" % (x, y))
         return self.wait_shot(120, "crash_shown", "the crash screen", poll=0.3)
 
-
-class Script:
-    """The fixed script every platform plays: title, the first race with no key held, "Restart",
-    the second race, "Menu". With no key held a race, so its score and the next course, never
-    depends on timing. reach(step) plays the steps not yet played up to STEP; returns its shot."""
-    STEPS = ("title", "crash1", "crash2", "title2")
-
-    def __init__(self, player): self.player, self.shots = player, {}
-
     def reach(self, step):
+        reached = self.__dict__.setdefault("reached", {})
         for s in self.STEPS[:self.STEPS.index(step) + 1]:
-            if s not in self.shots:
-                self.shots[s] = self.play(s)
-        return self.shots[step]
+            if s not in reached:
+                reached[s] = self.play(s)
+        return reached[step]
 
     def play(self, step):
         if step.startswith("crash"):
-            return self.player.race_to_crash(400, 300)   # "Start Game", then "Restart"
+            return self.race_to_crash(400, 300)   # "Start Game", then "Restart"
         if step == "title2":
-            self.player.click(400, 240)   # "Menu"
-        return self.player.wait_shot(20, "menu_shown", "the title screen (%s)" % step)
+            self.click(400, 240)   # "Menu"
+        return self.wait_shot(20, "menu_shown", "the title screen (%s)" % step)
 
 
 def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
@@ -250,15 +247,13 @@ def expect_golden(name, shot, artefacts, update=False, chromium=None):
     if chromium:
         name = "chromium/" + name
         if update:
-            with open(CHROMIUM_VERSION, "w") as f:
-                f.write(chromium + "\n")
-        with open(CHROMIUM_VERSION) as f:
-            same = f.read().strip() == chromium
+            CHROMIUM_VERSION.write_text(chromium + "\n")
+        same = CHROMIUM_VERSION.read_text().strip() == chromium
         if not same:
             log("WARNING: the browser's reference shots are another Chromium's than %s: compared "
                 "loosely; take them anew with tests/e2e/update-golden.sh" % chromium)
         tolerance, allowed = (8, 10) if same else (TOLERANCE, shot.w * shot.h // 1000)
-    path = os.path.join(GOLDEN, name + ".png")
+    path = GOLDEN / (name + ".png")
     if update:
         return shot.save(path)
     compare(os.path.basename(name), Shot.load(path), shot, tolerance, allowed, artefacts)

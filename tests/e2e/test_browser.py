@@ -1,12 +1,12 @@
-"""The browser build in each engine (`page`: Chromium headless with SwiftShader, Firefox and WebKit
-under Xvfb over llvmpipe). Each plays the fixed script the desktop game played (screens.Script);
-with no key held the races never depend on timing, so each screen, score included, must be the
-desktop's, and headless Chromium's also its own reference shots. Then each browser alone, and the
-game in a frame atop a taller page; and a Chromium without WebGL."""
+"""The browser build in each engine (`engine`: Chromium headless with SwiftShader, Firefox and
+WebKit under Xvfb over llvmpipe). Each plays the fixed script the desktop game played
+(Player.reach): with no key held the races never depend on timing, so each screen, score
+included, must be the desktop's, and headless Chromium's also its own reference shots. Then each
+browser alone, the game in a frame atop a taller page, and a Chromium without WebGL."""
 import pytest
 
 from engines import CHROMIUM_FLAGS, ENGINES, HEIGHT, WIDTH, Chromium
-from screens import RESIZED, Script, check, expect_golden, expect_same, log, wait_until
+from screens import RESIZED, check, expect_golden, expect_same, log, wait_until
 from site_server import EMBED_PAGE
 
 # Records the delay of every setTimeout the page arms, before any of its scripts runs.
@@ -24,37 +24,37 @@ SCROLLING_KEYS = ("ArrowDown", " ", "PageDown", "End", "ArrowRight")
 
 
 @pytest.fixture(scope="class", params=list(ENGINES))
-def page(request):
-    """A fresh page of each engine for each class; Firefox and WebKit share the one Xvfb."""
-    chromium = request.param == "chromium"
-    with ENGINES[request.param](None if chromium else request.getfixturevalue("display")) as page:
+def engine(request):
+    """A fresh browser of each engine for each class, all on the one Xvfb (headless Chromium
+    draws no window there)."""
+    with ENGINES[request.param](request.getfixturevalue("display")) as page:
         yield page
 
 
 @pytest.fixture(scope="class")
-def script(page, site):
-    """The page opened, its timer ticking, ready to play the fixed script."""
-    if page.name != "WebKit":
-        page.call("page", "evaluateOnNewDocument", RECORD_DELAYS)
-    page.open(site.url())
-    return Script(page)
+def page(engine, site):
+    """The game's page at its title screen, ready to play the fixed script."""
+    if engine.name != "WebKit":
+        engine.call("page", "evaluateOnNewDocument", RECORD_DELAYS)
+    engine.open(site.url())
+    return engine
 
 
 @pytest.fixture
-def same(page, desktop_shots, art, update_golden):
+def same(engine, desktop_shots, art, update_golden):
     """same(name, shot): SHOT is the desktop's shot NAME (and in Chromium, with REFERENCE, the
     browser's own reference shot)."""
     def compare(name, shot, reference=False):
         expect_same(name, "crash" if name.startswith("crash") else "title", desktop_shots[name],
                     shot, art)
-        if reference and page.name == "Chromium":
-            expect_golden(name, shot, art, update_golden, chromium=page.version)
+        if reference and engine.name == "Chromium":
+            expect_golden(name, shot, art, update_golden, chromium=engine.version)
     return compare
 
 
 @pytest.mark.in_order
 class TestPage:
-    def test_page_loads_own_files_only(self, page, script):
+    def test_page_loads_own_files_only(self, page):
         """The page runs, titled, with no message; a Content-Security-Policy of keywords only (no
         host, scheme, wildcard or inline code); nothing loaded from elsewhere; no axe-core
         violation; no console error."""
@@ -75,11 +75,11 @@ class TestPage:
         page.check_axe("on the page")
         page.check_console("while loading")
 
-    def test_title_and_first_crash_as_desktop(self, script, same):
-        same("title", script.reach("title"), reference=True)
-        same("crash1", script.reach("crash1"), reference=True)
+    def test_title_and_first_crash_as_desktop(self, page, same):
+        same("title", page.reach("title"), reference=True)
+        same("crash1", page.reach("crash1"), reference=True)
 
-    def test_timer_armed_with_0_then_16_ms(self, page, script):
+    def test_timer_armed_with_0_then_16_ms(self, page):
         """The first timeout armed with 0 ms, every other with 16 ms, one for each tick run."""
         if page.name == "WebKit":
             pytest.skip("WebKit's driver runs no script before the page's own")
@@ -88,23 +88,23 @@ class TestPage:
               "%d delays armed after %d ticks, the first %s, the others %s" % (
                   len(delays), ticks, delays[:1], sorted(set(delays[1:]))))
 
-    def test_hand_cursor_over_buttons_only(self, page, script):
-        script.reach("title")
+    def test_hand_cursor_over_buttons_only(self, page):
+        page.reach("title")
         for x, y, cursors in ((400, 300, ("pointer",)), (100, 500, ("default", "auto"))):
             page.move(x, y)   # over "Restart" (or "Start Game"), then off the buttons
             wait_until(2, lambda: page.js("return getComputedStyle(document.getElementById("
                                           "'canvas')).cursor") in cursors, "cursor %s" % (cursors,))
 
-    def test_restart_and_menu_as_desktop(self, script, same):
+    def test_restart_and_menu_as_desktop(self, page, same):
         """The second race's score and the course after "Menu" are the desktop's."""
-        same("crash2", script.reach("crash2"))
-        same("title2", script.reach("title2"))
+        same("crash2", page.reach("crash2"))
+        same("title2", page.reach("title2"))
 
-    def test_other_window_sizes_as_desktop(self, page, script, same):
+    def test_other_window_sizes_as_desktop(self, page, same):
         """From 1 x 1 to each other size and back, the title is drawn as the desktop's."""
         if page.name == "WebKit":
             pytest.skip("WebKit's toolbar keeps its window from being 1 x 1")
-        script.reach("title2")
+        page.reach("title2")
         page.viewport(1, 1)
         page.wait_ticking("at 1x1")
         for width, height in RESIZED + ((WIDTH, HEIGHT),):
@@ -115,7 +115,7 @@ class TestPage:
             check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
             same("title2-" + size if (width, height) in RESIZED else "title2", shot)
 
-    def test_input_heard_exactly(self, page, script, glut):
+    def test_input_heard_exactly(self, page, glut):
         """From the pointer's move on, each key, button and wheel turn reaches the game's
         handlers once pressed and once released, with GLUT's code and the pointer's place."""
         x, y = 100, 500   # off the buttons
@@ -145,8 +145,8 @@ class TestPage:
         check(got == expected, "%d deliveries, %d expected; first wrong (index, expected, got): "
               "%s" % (len(got), len(expected), wrong[:1] or got[len(expected):][:1]))
 
-    def test_context_lost_pauses_then_draws_again(self, page, script, same):
-        script.reach("title2")
+    def test_context_lost_pauses_then_draws_again(self, page, same):
+        page.reach("title2")
         page.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
                 " document.getElementById('canvas').getContext(t)).find(c => c)"
                 ".getExtension('WEBGL_lose_context'); window.velkLose.loseContext()")
@@ -159,7 +159,7 @@ class TestPage:
         page.wait_ticking("after the restore", counter="frames")
         same("title2", page.wait_shot(10, "menu_shown", "the title screen after the restore"))
 
-    def test_keys_steer_and_escape_quits(self, page, script):
+    def test_keys_steer_and_escape_quits(self, page):
         """The left arrow and d move the car (a crash before it moved restarts the race, twice at
         most a key); Escape quits, shows the message and stops the game; no console error."""
         for key, side in (("ArrowLeft", -1), ("d", 1)):
@@ -187,12 +187,11 @@ def steered(shot, start, side):
 
 
 @pytest.fixture(scope="class")
-def framed(page, site):
+def framed(engine, site):
     """The page with the game in an iframe filling the viewport atop a page three viewports tall,
     as a site might embed it, at its title screen."""
-    page.open(site.url(EMBED_PAGE), "game")
-    page.wait_shot(20, "menu_shown", "the title screen in the frame")
-    return page
+    engine.open(site.url(EMBED_PAGE), "game")
+    return engine
 
 
 @pytest.mark.in_order

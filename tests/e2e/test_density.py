@@ -33,13 +33,11 @@ def at_ratio(page, desktop, s, what):
     wait_until(15, lambda: page.js("const c = document.getElementById('canvas');"
                                    "return [c.width, c.height]") == size,
                "%s: a %dx%d drawing buffer" % (what, *size))
-    shots = []
 
     def shown():
-        shots[:] = [Shot.load(page.png(device=True))]
-        return blocks_right(desktop, shots[0], s)
-    wait_until(15, shown, "%s: the title's text and outlines in blocks" % what, poll=0.5)
-    return shots[0]
+        shot = Shot.load(page.png(device=True))
+        return blocks_right(desktop, shot, s) and shot
+    return wait_until(15, shown, "%s: the title's text and outlines in blocks" % what, poll=0.5)
 
 
 @pytest.fixture(scope="module")

@@ -3,9 +3,9 @@ they claim and the zip holds the whole site; after one visit the worker has cach
 the page is installable; a half-uploaded build is refused, a complete one waits for the old page
 to close, then replaces the old cache; with the server gone the game starts from the page and
 from the folder's address."""
-import glob
 import json
 import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -85,32 +85,29 @@ def test_icons_screenshots_and_zip(pytestconfig):
     exactly its size, or an SVG for "any"; 192 and 512 px among the icons; a maskable icon, opaque
     to its edges, with the car inside the middle 80 % circle that launchers' masks keep; the zip
     next to the site holds exactly the site's files."""
-    folder = pytestconfig.getoption("site")
-    with open(os.path.join(folder, "manifest.webmanifest"), encoding="utf-8") as f:
-        manifest = json.load(f)
+    folder = pathlib.Path(pytestconfig.getoption("site"))
+    manifest = json.loads((folder / "manifest.webmanifest").read_text(encoding="utf-8"))
     icons = [(i["src"], i["sizes"]) for i in manifest["icons"]]
-    with open(os.path.join(folder, "index.html"), encoding="utf-8") as f:
-        icons += re.findall(r'<link rel="(?:apple-touch-)?icon" href="([^"]+)"'
-                            r'(?: sizes="([^"]+)")?', f.read())
+    icons += re.findall(r'<link rel="(?:apple-touch-)?icon" href="([^"]+)"(?: sizes="([^"]+)")?',
+                        (folder / "index.html").read_text(encoding="utf-8"))
     for src, sizes in icons + [(s["src"], s["sizes"]) for s in manifest["screenshots"]]:
-        with open(os.path.join(folder, src), "rb") as f:
-            data = f.read()
-        png = data.startswith(b"\x89PNG") and "%dx%d" % (int.from_bytes(data[16:20], "big"),
-                                                          int.from_bytes(data[20:24], "big"))
+        data = (folder / src).read_bytes()
+        size = "%dx%d" % (int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big"))
+        png = data.startswith(b"\x89PNG") and size
         check(png == sizes or (sizes in ("", "any") and b"<svg" in data),
               "%s is %s, claims %s" % (src, png or "no PNG", sizes or "any"))
     check({"192x192", "512x512"} <= {s for _, s in icons}, "icons %s" % icons)
     maskable = [i["src"] for i in manifest["icons"] if "maskable" in i.get("purpose", "")]
     check(maskable, "no maskable icon")
     for src in maskable:
-        path = os.path.join(folder, src)
+        path = folder / src
         opaque = (np.asarray(Image.open(path).convert("RGBA"))[..., 3] == 255).all()
         icon = Shot.load(path)
         ys, xs = np.nonzero(icon.where(CAR_RED))
         outside = ((xs - icon.w / 2) ** 2 + (ys - icon.w / 2) ** 2 > (0.4 * icon.w) ** 2).sum()
         check(opaque and len(xs) and not outside, "%s: opaque %s, %d car pixels, %d outside the "
               "safe zone" % (src, opaque, len(xs), outside))
-    with zipfile.ZipFile(max(glob.glob(folder + "/../velkarovantine-web-*.zip"),
+    with zipfile.ZipFile(max(folder.parent.glob("velkarovantine-web-*.zip"),
                              key=os.path.getmtime)) as z:
         check(sorted(z.namelist()) == sorted(os.listdir(folder)), "zip %s" % z.namelist())
 
@@ -146,6 +143,5 @@ class TestInstall:
     def test_server_gone_game_starts(self, app):
         app.site.close()
         for page in ("/index.html", "/"):
-            app.goto(app.origin + page)
-            app.wait_shot(20, "menu_shown", "the title screen offline at " + page)
+            app.open(app.origin + page)
         app.check_console("offline")

@@ -74,8 +74,7 @@ class Phone(Chromium):
 def phone(request, site):
     """The phone, its page opened at the title screen."""
     with Phone(*request.param) as page:
-        page.goto(site.url())
-        page.wait_shot(20, "menu_shown", "the title screen")
+        page.open(site.url())
         yield page
 
 
@@ -187,8 +186,7 @@ def test_desktop_mouse_no_touch_keys(site, glut):
     """On an 800 x 600 desktop with a mouse no on-screen key shows, and the mouse is heard as
     GLUT's: moves, left and right buttons (released outside the window too), the wheel."""
     with Chromium() as page:
-        page.goto(site.url())
-        page.wait_shot(20, "menu_shown", "the title screen")
+        page.open(site.url())
         for kind, x, button, buttons in (
                 ("mouseMoved", 200, "none", 0), ("mousePressed", 200, "left", 1),
                 ("mouseMoved", 210, "none", 1), ("mousePressed", 210, "right", 3),
