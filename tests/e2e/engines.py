@@ -1,20 +1,15 @@
-"""engines.py: the game's page in each browser engine, behind one Page.
-
-  Chromium(env, flags)  Debian's Chromium, fresh profile, headless with SwiftShader unless FLAGS
-                        say otherwise; cdp(method, params) sends DevTools' own commands
-  Firefox(env)          Firefox ESR, headful under the display in ENV (an Xvfb's env)
-  WebKit(env)           WebKitGTK's MiniBrowser --automation through WebKitWebDriver (selenium)
-
-Chromium and Firefox are puppeteer-core's, in a Node process (bridge.mjs). An engine gives
-goto(url), js(body, *args) (BODY a function body that sees `arguments`), png() (CSS pixels),
-pointer("move" | "down" | "up", x, y, button) (PointerEvent.button), wheel(x, y, dy), key("down" |
-"up", KeyboardEvent.key), viewport(w, h), frame(iframe id or None), console() -> [(level, text)]
-since the last call, and close(); Page builds the rest on them.
-"""
+"""engines.py: the game's page in each browser engine, behind one Page: Chromium(env, flags)
+(headless with SwiftShader unless FLAGS say otherwise; cdp() sends DevTools' own commands) and
+Firefox(env) (headful under the display in ENV), each driven with a fresh profile by puppeteer-core
+in a Node process (bridge.mjs); WebKit(env), MiniBrowser through WebKitWebDriver (selenium).
+An engine gives goto(url), js(body, *args) (BODY a function body that sees `arguments`), png()
+(CSS pixels), pointer("move" | "down" | "up", x, y, button) (PointerEvent.button), wheel(x, y,
+dy), key("down" | "up", KeyboardEvent.key), viewport(w, h), frame(iframe id or None), console()
+-> [(level, text)] since the last call, and close(); Page builds on them."""
 import base64
-import contextlib
 import json
 import os
+import pathlib
 import re
 import select
 import subprocess
@@ -40,24 +35,8 @@ WIDTH, HEIGHT = 800, 600
 AXE = os.path.join(HERE, "node_modules", "axe-core", "axe.min.js")
 QUIET_TIMEOUT = ("const setTimeout = (...args) => { const id = window.setTimeout(...args);"
                  " if (window.velkDelays) velkDelays.pop(); return id; };\n")
-# WebKitWebDriver has no log endpoint and no BiDi, and MiniBrowser's console setting does not reach
-# the pages it opens for automation: each document gets listeners that keep what the console would
-# show as an error or a warning.
-CONSOLE_HOOK = """if (!window.velkConsole) {
-  const kept = window.velkConsole = [], keep = (level, text) => kept.push([level, String(text)]);
-  addEventListener('error', e => keep('error', e.message ||
-      'failed to load ' + (e.target && (e.target.src || e.target.href))), true);
-  addEventListener('unhandledrejection', e => keep('error', 'unhandled rejection: ' + e.reason));
-  document.addEventListener('securitypolicyviolation', e => keep('error',
-      'Content-Security-Policy: ' + e.violatedDirective + ' refused ' + e.blockedURI));
-  for (const [name, level] of [['error', 'error'], ['warn', 'warning']]) {
-    const original = console[name];
-    console[name] = function (...words) {
-      keep(level, words.join(' '));
-      return original.apply(this, words);
-    };
-  }
-}"""
+# What WebKit's pages log, kept by listeners each document gets (see the file).
+CONSOLE_HOOK = pathlib.Path(HERE, "webkit_console.js").read_text(encoding="utf-8")
 
 
 class Page(Player, Closing):
@@ -149,20 +128,6 @@ class Page(Player, Closing):
                         " v.nodes.map(n => n.target.join(' ')).join(', ')))")
         check(not found, "axe-core %s: %s" % (where, "; ".join(found)))
 
-    def wait_ticking(self, what, ticks=10, seconds=5, counter="ticks"):
-        """Waits until the game's timer has run TICKS more times (or drawn as many frames)."""
-        start = self.stats()[counter]
-        wait_until(seconds, lambda: self.stats()[counter] >= start + ticks,
-                   "%d %s %s" % (ticks, counter, what))
-
-    def expect_quit(self, how):
-        """The game has quit HOW: its state says so, the message shows, the game is stopped and
-        nothing went to the console as an error."""
-        self.wait_state("quit", 5, "state quit " + how)
-        check(self.message(), "no #message " + how)
-        self.check_stopped(how)
-        self.check_console(how)
-
     def check_stopped(self, what, seconds=0.5):
         """The timer and the drawing do not run for SECONDS."""
         before = self.stats()
@@ -171,10 +136,16 @@ class Page(Player, Closing):
         check((after["ticks"], after["frames"]) == (before["ticks"], before["frames"]),
               "the game still runs %s: %s, then %s" % (what, before, after))
 
+    def expect_quit(self, how):
+        """The game has quit HOW: its state says so, the message shows, the game stays stopped
+        and no console error came."""
+        self.wait_state("quit", 5, "state quit " + how)
+        check(self.message(), "no #message " + how)
+        self.check_stopped(how)
+        self.check_console(how)
+
 
 class Puppeteer(Page):
-    """A browser puppeteer-core drives in bridge.mjs."""
-
     def __init__(self, env, **options):
         self.stderr = tempfile.TemporaryFile()
         self.process = subprocess.Popen(["node", os.path.join(HERE, "bridge.mjs")], cwd=HERE,
@@ -227,10 +198,8 @@ class Puppeteer(Page):
         self.call("page", "setViewport", {"width": width, "height": height})
 
     def close(self):
-        self.process.stdin.close()   # the bridge closes the browser, then ends
-        with contextlib.suppress(subprocess.TimeoutExpired):
-            self.process.wait(30)
-        end_process(self.process, 5)
+        self.process.stdin.close()   # the bridge, and puppeteer on SIGTERM, close the browser
+        end_process(self.process, 30)
         self.stderr.close()
 
 
@@ -271,14 +240,9 @@ class WebKit(Page):
         options = webdriver.WebKitGTKOptions()
         options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
         options.add_argument("--automation")
-        saved = dict(os.environ)
-        os.environ.update(env)   # this selenium's WebKitGTK driver takes no environment
-        try:
-            self.driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
-                                              options=options)
-        finally:
-            os.environ.clear()
-            os.environ.update(saved)
+        os.environ.update(env)   # this selenium's WebKitGTK driver takes no environment but ours
+        self.driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
+                                          options=options)
         self.viewport(WIDTH, HEIGHT)
 
     def goto(self, url):

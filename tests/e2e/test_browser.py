@@ -52,6 +52,12 @@ def same(engine, desktop_shots, art, update_golden):
     return compare
 
 
+def wait_ticking(page, what, counter="ticks"):
+    """Waits until the game's timer has run 10 more times (or drawn as many frames)."""
+    start = page.stats()[counter]
+    wait_until(5, lambda: page.stats()[counter] >= start + 10, "10 %s %s" % (counter, what))
+
+
 @pytest.mark.in_order
 class TestPage:
     def test_page_loads_own_files_only(self, page):
@@ -106,11 +112,11 @@ class TestPage:
             pytest.skip("WebKit's toolbar keeps its window from being 1 x 1")
         page.reach("title2")
         page.viewport(1, 1)
-        page.wait_ticking("at 1x1")
+        wait_ticking(page, "at 1x1")
         for width, height in RESIZED + ((WIDTH, HEIGHT),):
             page.viewport(width, height)
             size = "%dx%d" % (width, height)
-            page.wait_ticking("at " + size)
+            wait_ticking(page, "at " + size)
             shot = page.wait_shot(10, "menu_shown", "the title screen at " + size)
             check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
             same("title2-" + size if (width, height) in RESIZED else "title2", shot)
@@ -156,7 +162,7 @@ class TestPage:
         page.js("window.velkLose.restoreContext()")
         page.wait_state("running", 5, "state running after restore")
         wait_until(2, lambda: page.message() is None, "#message hidden after the restore")
-        page.wait_ticking("after the restore", counter="frames")
+        wait_ticking(page, "after the restore", "frames")
         same("title2", page.wait_shot(10, "menu_shown", "the title screen after the restore"))
 
     def test_keys_steer_and_escape_quits(self, page):
@@ -203,7 +209,7 @@ class TestFrame:
             framed.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
             framed.frame("game")
             wait_until(5, lambda: framed.js("return innerHeight") == height, "height %d" % height)
-            framed.wait_ticking("at a client height of %d" % height)
+            wait_ticking(framed, "at a client height of %d" % height)
         same("title", framed.wait_shot(10, "menu_shown", "the title screen after a zero height"))
 
     def test_keys_and_wheel_scroll_nothing(self, framed):
@@ -216,7 +222,7 @@ class TestFrame:
                   " e.defaultPrevented]), {passive: true})")
         framed.type_keys(*SCROLLING_KEYS)
         framed.turn_wheel(600)
-        framed.wait_ticking("after the keys and the wheel")
+        wait_ticking(framed, "after the keys and the wheel")
         seen = framed.js("return velkDefaults")
         check(seen == [[key, True] for key in SCROLLING_KEYS + ("wheel",)],
               "each key and wheel turn, its default prevented: %s" % seen)

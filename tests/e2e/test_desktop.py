@@ -23,7 +23,7 @@ def test_each_screen_quits(game, screen, art, update_golden):
         game.click(400, 300)   # "Start Game"
         game.wait_shot(10, "race_shown", "a race after Start Game")
     else:
-        expect_golden("crash", game.race_to_crash(400, 300), art, update_golden)
+        expect_golden("crash", game.race_to_crash(), art, update_golden)
     game.quit()
 
 
