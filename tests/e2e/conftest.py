@@ -61,9 +61,7 @@ def _artefacts(item):
 
 
 @pytest.fixture
-def art(request):
-    """This test's artefacts folder."""
-    return _artefacts(request.node)
+def art(request): return _artefacts(request.node)
 
 
 @pytest.fixture(scope="session")

@@ -9,6 +9,7 @@
 Both close() and work in a with statement.
 """
 import os
+import pathlib
 import re
 import select
 import subprocess
@@ -62,7 +63,7 @@ class Game(Player, Closing):
                                  timeout=window_s)
             check(found, "no window titled Velkarovantine")
             self.window = found.split()[0]
-            self.xdotool("windowmove", "%window", "0", "0")
+            self.xdotool("windowmove", self.window, "0", "0")
             wait_until(5, lambda: "Position: 0,0" in self.geometry(), "the window at 0,0")
             size = re.search(r"Geometry: (\d+)x(\d+)", self.geometry())
             self.size = (int(size.group(1)), int(size.group(2)))
@@ -73,16 +74,15 @@ class Game(Player, Closing):
             raise Failure("%s: %s" % (e, self.output()))
 
     def xdotool(self, *args, timeout=None):
-        """Runs xdotool with ARGS, %window standing for the game's window; returns its output.
-        Its complaints about the focus in a server without a window manager are noise."""
+        """Runs xdotool with ARGS; returns its output. Its complaints about the focus in a server
+        without a window manager are noise."""
         try:
-            args = [self.window if a == "%window" else a for a in args]
             return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
                                   timeout=timeout).stdout
         except subprocess.TimeoutExpired:
             return ""
 
-    def geometry(self): return self.xdotool("getwindowgeometry", "%window")
+    def geometry(self): return self.xdotool("getwindowgeometry", self.window)
 
     def shot(self):
         """What the screen shows at the window's place and size."""
@@ -91,27 +91,26 @@ class Game(Player, Closing):
         return self.last
 
     def keep(self, name):
-        """Keeps the last shot as NAME.png in the artefacts."""
         self.last.save(os.path.join(self.artefacts, name + ".png"))
 
     def corners_drawn(self):
         return bool(self.shot().rgb[[0, 0, -1, -1], [0, -1, 0, -1]].any(axis=1).all())
 
     def click(self, x, y):
-        self.xdotool("mousemove", "--window", "%window", str(x - 1), str(y),
-                     "mousemove", "--window", "%window", str(x), str(y), "click", "1")
+        self.xdotool("mousemove", "--window", self.window, str(x - 1), str(y),
+                     "mousemove", "--window", self.window, str(x), str(y), "click", "1")
 
-    def key(self, name, action="key"): self.xdotool(action, "--window", "%window", name)
+    def key(self, name, action="key"): self.xdotool(action, "--window", self.window, name)
     def key_down(self, name): self.key(name, "keydown")
     def key_up(self, name): self.key(name, "keyup")
 
     def tap(self, name, seconds):
         """Holds key NAME for SECONDS, timed by xdotool itself."""
-        self.xdotool("keydown", "--window", "%window", name, "sleep", str(seconds),
-                     "keyup", "--window", "%window", name)
+        self.xdotool("keydown", "--window", self.window, name, "sleep", str(seconds),
+                     "keyup", "--window", self.window, name)
 
     def resize(self, w, h):
-        self.xdotool("windowsize", "%window", str(w), str(h))
+        self.xdotool("windowsize", self.window, str(w), str(h))
         size = "%dx%d" % (w, h)
         wait_until(5, lambda: "Geometry: " + size in self.geometry(), "a window of " + size)
         self.size = (w, h)
@@ -130,8 +129,7 @@ class Game(Player, Closing):
 
     def output(self):
         self.log.flush()
-        with open(self.log.name, "rb") as f:
-            return f.read()[-2000:].decode(errors="replace")
+        return pathlib.Path(self.log.name).read_bytes()[-2000:].decode(errors="replace")
 
     def close(self):
         end_process(self.process, 5)

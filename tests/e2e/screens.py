@@ -219,13 +219,14 @@ def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
                       % (name, differing.sum(), bad or "none", artefacts))
 
 
-def expect_same(name, screen, desktop, other, artefacts):
-    """OTHER shows SCREEN ("title" or "crash") as DESKTOP does: at most MAX_DIFFERING per cent of
-    the pixels differ by more than TOLERANCE, and every pixel of its texts white in either is the
-    same in both; the help lines stay top left, the rest keeps its place to the centre."""
+def expect_same(name, desktop, other, artefacts):
+    """OTHER shows the screen DESKTOP shows (the crash screen when NAME says so, else the title):
+    at most MAX_DIFFERING per cent of the pixels differ by more than TOLERANCE, and every pixel of
+    its texts white in either is the same in both; the help lines stay top left, the rest keeps
+    its place to the centre."""
     dx, dy = desktop.w // 2 - 400, desktop.h // 2 - 300
     boxes = {n: b if n.startswith("help") else (b[0] + dx, b[1] + dy, b[2] + dx, b[3] + dy)
-             for n, b in TEXT_BOXES[screen].items()}
+             for n, b in TEXT_BOXES["crash" if name.startswith("crash") else "title"].items()}
     compare(name, desktop, other, TOLERANCE, desktop.w * desktop.h * MAX_DIFFERING / 100, artefacts,
             boxes)
 

@@ -26,10 +26,6 @@ REPORTS = []   # what the sites' policy reports say was blocked, not yet looked 
 
 
 class _Handler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
-                      ".html": "text/html", ".css": "text/css", ".txt": "text/plain",
-                      ".webmanifest": "application/manifest+json"}
-
     def do_GET(self):
         if self.path != "/" + EMBED_PAGE:
             return super().do_GET()

@@ -51,7 +51,7 @@ def test_ratio_3_blocks_and_centres(chromium, site, desktop_shots, art):
     desktop's title within the comparison's tolerance."""
     chromium.goto(site.url())
     shot = at_ratio(chromium, desktop_shots["title"], 3, "ratio 3")
-    expect_same("ratio3", "title", desktop_shots["title"], Shot(shot.rgb[1::3, 1::3][:H, :W]), art)
+    expect_same("ratio3", desktop_shots["title"], Shot(shot.rgb[1::3, 1::3][:H, :W]), art)
 
 
 def test_ratio_change_and_fraction(chromium, site, desktop_shots):

@@ -1,6 +1,4 @@
-"""The desktop game in its window, on each platform (`game`): the title and the first crash are
-the reference pictures to the pixel; a player's session through every screen, judged by what the
-window shows; each screen quits with status 0."""
+"""The desktop game in its window, on each platform (`game`)."""
 import pytest
 
 from screens import check, expect_golden, log, wait_until

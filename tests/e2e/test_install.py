@@ -1,8 +1,5 @@
-"""The web app in headless Chromium, on a copy of the site served here alone. The icons are what
-they claim and the zip holds the whole site; after one visit the worker has cached this build and
-the page is installable; a half-uploaded build is refused, a complete one waits for the old page
-to close, then replaces the old cache; with the server gone the game starts from the page and
-from the folder's address."""
+"""The web app: its icons and zip, and in headless Chromium, on a copy of the site served here
+alone, its service worker through builds, updates and the server going away."""
 import json
 import os
 import pathlib
@@ -35,13 +32,11 @@ navigator.serviceWorker.getRegistration().then(r => {
 
 
 class App(Chromium):
-    """A Chromium on a copy of the site in FOLDER (a Path) and its server; build(text) makes a new
-    build."""
+    """A Chromium on a copy of the site in FOLDER (a Path) and its server."""
 
     def __init__(self, folder):
         Chromium.__init__(self)
         self.folder, self.site, self.builds = folder, Site(str(folder)), []
-        self.origin = self.site.origin
         self.original = (folder / "style.css").read_text(encoding="utf-8")
         self.build(self.original)
 
@@ -55,7 +50,7 @@ class App(Chromium):
 
     def caches(self, *builds):
         """The page's caches are exactly those of BUILDS, named after this folder."""
-        want = sorted("velkarovantine %s/ %s" % (self.origin, n) for n in builds)
+        want = sorted("velkarovantine %s/ %s" % (self.site.origin, n) for n in builds)
         return sorted(self.js("return caches.keys()")) == want
 
     def update(self, expected):
@@ -68,7 +63,7 @@ class App(Chromium):
     def reopened(self):
         """Closes the page (the browser may take a moment to notice) and opens it again."""
         self.goto("about:blank")
-        self.goto(self.origin + "/index.html")
+        self.goto(self.site.url())
         return True
 
 
@@ -115,7 +110,7 @@ def test_icons_screenshots_and_zip(pytestconfig):
 @pytest.mark.in_order
 class TestInstall:
     def test_first_visit_caches_and_is_installable(self, app):
-        app.goto(app.origin + "/index.html")
+        app.goto(app.site.url())
         app.js("return navigator.serviceWorker.ready.then(() => null)")
         check(app.caches(app.builds[0]), "not build %s's cache alone" % app.builds[0])
         app.call("page", "reload")
@@ -125,6 +120,8 @@ class TestInstall:
         check(not errors["installabilityErrors"], "not installable: %s" % errors)
 
     def test_half_upload_refused_then_new_build_replaces(self, app):
+        """A half-uploaded build is refused; a complete one waits for the old page to close, then
+        replaces the old cache."""
         first = app.builds[0]
         app.build(app.original + MARKER)
         second = app.builds[-1]
@@ -141,7 +138,8 @@ class TestInstall:
         log("build %s refused half uploaded, then replaced %s" % (second, first))
 
     def test_server_gone_game_starts(self, app):
+        """From the page's address and from the folder's."""
         app.site.close()
         for page in ("/index.html", "/"):
-            app.open(app.origin + page)
+            app.open(app.site.origin + page)
         app.check_console("offline")

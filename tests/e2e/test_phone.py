@@ -1,6 +1,5 @@
 """The browser build on a phone emulated in headless Chromium (ratio 3, real touch events),
-landscape and portrait, then on an 800 x 600 desktop with a mouse. What the game hears comes from
-window.velkInput()."""
+landscape and portrait, then on an 800 x 600 desktop with a mouse."""
 import time
 
 import pytest
@@ -72,7 +71,6 @@ class Phone(Chromium):
 @pytest.fixture(scope="class", ids=["landscape", "portrait"],
                 params=[(844, 390, "landscapePrimary"), (390, 844, "portraitPrimary")])
 def phone(request, site):
-    """The phone, its page opened at the title screen."""
     with Phone(*request.param) as page:
         page.open(site.url())
         yield page
