@@ -1,13 +1,8 @@
 """desktop.py: the real game in a private X server (Xvfb, Mesa llvmpipe), on Linux or under Wine.
-
-  Xvfb(screen)                 a server on a display it picks itself; env is {"DISPLAY": ...}
-  Game(argv, xvfb, art, env)   starts ARGV (its output in ART/game.log), finds its window, moves it
-                               to 0,0 (no window manager leaves it at -1,-1, a pixel off every
-                               shot) and waits for its first frame; then shot() (the screen
-                               where the window is, grabbed by Pillow), keep(name), click, keys
-                               (xdotool's names), resize, quit
-Both close() and work in a with statement.
-"""
+Xvfb(screen) starts a server on a display it picks itself (env is {"DISPLAY": ...}); Game(argv,
+xvfb, art, env) starts ARGV (its output in ART/game.log), finds its window, moves it to 0,0 (no
+window manager leaves it at -1,-1, a pixel off every shot) and waits for its first frame; it is
+driven with xdotool and shot with Pillow. Both close() and work in a with statement."""
 import os
 import pathlib
 import re

@@ -27,8 +27,7 @@ from screens import Closing, Player, Shot, check, log, wait_until
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
-                  "--enable-unsafe-swiftshader", "--disable-background-networking",
-                  "--disable-component-update", "--no-first-run"]
+                  "--enable-unsafe-swiftshader", "--disable-component-update"]
 WIDTH, HEIGHT = 800, 600
 # axe-core, pinned in package.json, and its own setTimeout: it arms the page's, then takes its delay
 # back out of the delays the page's timers are checked by, which only the game's may fill.
@@ -175,13 +174,8 @@ class Puppeteer(Page):
             raise OSError("%s, %s.%s: %s\n%s" % (self.name, target, method, answer["error"], said))
         return answer["value"]
 
-    def goto(self, url):
-        self.call("page", "goto", url)
-        self.frame(None)
-
-    def js(self, body, *args):
-        script = "(function () {%s\n}).apply(null, %s)" % (body, json.dumps(args))
-        return self.call("frame", "evaluate", script)
+    def goto(self, url): self.call("page", "goto", url)
+    def js(self, body, *args): return self.call("bridge", "run", body, args)
 
     def png(self): return base64.b64decode(self.call("page", "screenshot", {"encoding": "base64"}))
 
