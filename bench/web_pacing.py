@@ -85,8 +85,10 @@ def race_pacing(page, size, seconds):
     first = sample(page)
     steer_until(page, middle, time.monotonic() + seconds)
     steps, frames = rates(first, sample(page))
-    for error in page.console_errors():
-        log("%s console error: %s" % (page.name, error))
+    try:
+        page.check_console("while racing")
+    except AssertionError as error:
+        log(error)
     return {"race steps/s": steps, "race frames/s": frames}
 
 

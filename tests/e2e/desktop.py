@@ -18,13 +18,11 @@ from screens import Closing, Failure, Player, Shot, check, log, wait_until
 
 class Xvfb(Closing):
     def __init__(self, screen="1280x1024x24"):
-        read, write = os.pipe()
-        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", screen,
-                                         "-nolisten", "tcp"], pass_fds=(write,),
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as f:
-            number = f.readline().strip() if select.select([f], [], [], 10)[0] else ""
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        ready = select.select([self.process.stdout], [], [], 10)[0]
+        number = ready and self.process.stdout.readline().decode().strip()
         if not number:
             self.close()
             raise OSError("Xvfb did not start")

@@ -100,21 +100,15 @@ class Page(Player, Closing):
             self.key("down", key)
             self.key("up", key)
 
-    def console_errors(self):
-        """Console errors so far, reported violations of the page's policy included; warnings
-        are logged as they come."""
-        errors = self.__dict__.setdefault("errors", [])
-        while site_server.REPORTS:
-            errors.append("Content-Security-Policy report: " + site_server.REPORTS.pop(0))
-        for level, text in self.console():
-            if level == "error":
-                errors.append(text)
-            elif level == "warning":
-                log("%s console warning: %s" % (self.name, text))
-        return list(errors)
-
     def check_console(self, where):
-        errors = self.console_errors()
+        """No console error since the last look, nor a reported violation of the page's policy;
+        warnings are logged."""
+        errors = ["Content-Security-Policy report: " + text for text in site_server.REPORTS]
+        site_server.REPORTS.clear()
+        for level, text in self.console():
+            errors += [text] if level == "error" else []
+            if level == "warning":
+                log("%s console warning: %s" % (self.name, text))
         check(not errors, "%s console errors %s:\n  %s" % (self.name, where, "\n  ".join(errors)))
 
     def check_axe(self, where):

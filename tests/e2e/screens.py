@@ -89,28 +89,22 @@ class Shot:
     def count(self, pred, *box): return int(self.matches(pred, *box)[0].sum())
     def all_in(self, pred, *box): return bool(self.matches(pred, *box)[0].all())
 
+    def around(self, pred, x0, y0, x1, y1):
+        """PRED over the inclusive box placed relative to the picture's centre."""
+        return self.matches(pred, self.w // 2 + x0, self.h // 2 + y0,
+                            self.w // 2 + x1, self.h // 2 + y1)[0]
+
     # The screens, laid out for the picture's size. Both buttons are 160 x 40, centred across; the
     # first centred down, the second 60 px higher; their fill is probed in 16 px strips inside
-    # each end, clear of label and outline.
+    # each end, clear of label and outline. The title's baseline starts at (W/2 - 70, H/2 - 120);
+    # the crash line's at (W/2 - 110, H/2 - 140).
     def buttons_shown(self):
-        x = self.w // 2 - 80
-        return all(self.all_in(BUTTON, x + 5, top + 5, x + 20, top + 35) and
-                   self.all_in(BUTTON, x + 140, top + 5, x + 155, top + 35)
-                   for top in (self.h // 2 - 20, self.h // 2 - 80))
+        return all(self.around(BUTTON, x, top + 5, x + 15, top + 35).all()
+                   for x in (-75, 60) for top in (-20, -80))
 
-    def buttons_gone(self):
-        return self.count(BUTTON, self.w // 2 - 80, self.h // 2 - 80,
-                          self.w // 2 + 80, self.h // 2 + 20) < 20
-
-    # The title's baseline starts at (W/2 - 70, H/2 - 120); the crash line's at (W/2 - 110,
-    # H/2 - 140).
-    def title_text(self):
-        return self.count(WHITE, self.w // 2 - 70, self.h // 2 - 134,
-                          self.w // 2 + 70, self.h // 2 - 120) >= 30
-
-    def crash_text(self):
-        return self.count(WHITE, self.w // 2 - 110, self.h // 2 - 154,
-                          self.w // 2 - 60, self.h // 2 - 140) >= 20
+    def buttons_gone(self): return self.around(BUTTON, -80, -80, 80, 20).sum() < 20
+    def title_text(self): return self.around(WHITE, -70, -134, 70, -120).sum() >= 30
+    def crash_text(self): return self.around(WHITE, -110, -154, -60, -140).sum() >= 20
 
     def top_left_text(self):
         """"Score: ..." during a race, or the first help line on the title screen."""

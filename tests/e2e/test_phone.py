@@ -125,21 +125,21 @@ class TestPhone:
 
     def test_keys_held_under_fingers_with_keyboard(self, phone, glut):
         """A finger sliding from key to key, several fingers at once, and a keyboard alongside."""
-        p, since = phone, phone.count()
-        p.down(0, LEFT)   # slides onto Steer right, then off the keys
-        p.touch("touchMove", 0, RIGHT)
-        p.touch("touchMove", 0, (p.w / 4, p.h / 2))
+        since = phone.count()
+        phone.down(0, LEFT)   # slides onto Steer right, then off the keys
+        phone.touch("touchMove", 0, RIGHT)
+        phone.touch("touchMove", 0, (phone.w / 4, phone.h / 2))
         slid = held(glut, LEFT, RIGHT, up=False) + held(glut, RIGHT, LEFT, down=False)
-        wait_until(2, lambda: p.heard(since) == slid, "sliding heard as %s" % slid)
-        p.up(0)
+        wait_until(2, lambda: phone.heard(since) == slid, "sliding heard as %s" % slid)
+        phone.up(0)
         for keys in ((RIGHT, UP), (LEFT, LEFT)):   # steer and accelerate; one key, two fingers
-            p.down(0, keys[0])
-            p.down(1, keys[1])
-            p.up(1, 0)
-        p.type_keys("ArrowDown")
+            phone.down(0, keys[0])
+            phone.down(1, keys[1])
+            phone.up(1, 0)
+        phone.type_keys("ArrowDown")
         time.sleep(0.2)
         expected = slid + held(glut, RIGHT, UP) + held(glut, LEFT) + held(glut, DOWN)
-        check(p.heard(since) == expected, p.heard(since))
+        check(phone.heard(since) == expected, phone.heard(since))
 
     def test_swipes_and_pinches_neither_scroll_nor_zoom(self, phone):
         """Every touchstart is consumed: an unconsumed one lets Chromium hold the race's timers
@@ -165,19 +165,18 @@ class TestPhone:
     def test_restart_menu_quit_by_tapping(self, phone):
         """Off to the roadside (between two lanes the car might never crash), then Restart, Menu and
         Quit by tapping; the game quits as in the browser and its keys hide."""
-        p = phone
-        p.tap((p.w / 2, p.h / 2))   # "Start Game" or "Restart"; nothing during a race
-        p.down(0, LEFT)
+        phone.tap((phone.w / 2, phone.h / 2))   # "Start Game" or "Restart"; nothing during a race
+        phone.down(0, LEFT)
         time.sleep(0.6)
-        p.up(0)
-        for button, screen, y in (("Restart", "race_shown", p.h / 2),
-                                  ("Menu", "menu_shown", p.h / 2 - 60)):
-            p.wait_shot(120, "crash_shown", "the crash screen")
-            p.tap((p.w / 2, y))
-            p.wait_shot(SCREEN_WAIT_S, screen, "tapping %s" % button)
-        p.tap((p.w / 2, p.h / 2 - 60))   # "Quit"
-        p.expect_quit("after tapping Quit on the phone")
-        check(not any(k[4] for k in p.keys().values()), "keys still shown after quitting")
+        phone.up(0)
+        for button, screen, y in (("Restart", "race_shown", phone.h / 2),
+                                  ("Menu", "menu_shown", phone.h / 2 - 60)):
+            phone.wait_shot(120, "crash_shown", "the crash screen")
+            phone.tap((phone.w / 2, y))
+            phone.wait_shot(SCREEN_WAIT_S, screen, "tapping %s" % button)
+        phone.tap((phone.w / 2, phone.h / 2 - 60))   # "Quit"
+        phone.expect_quit("after tapping Quit on the phone")
+        check(not any(k[4] for k in phone.keys().values()), "keys still shown after quitting")
 
 
 def test_desktop_mouse_no_touch_keys(site, glut):
