@@ -80,19 +80,18 @@ class Shot:
     def save(self, path): Image.fromarray(self.rgb).save(path)
 
     def matches(self, pred, x0, y0, x1, y1):
-        """PRED over the inclusive box, clipped to the picture: (mask, x and y of its corner)."""
-        x0, y0 = max(x0, 0), max(y0, 0)
-        part = self.rgb[y0:max(y1 + 1, 0), x0:max(x1 + 1, 0)].astype(np.int32)
-        return pred(part[..., 0], part[..., 1], part[..., 2]), x0, y0
+        """PRED over the inclusive box, clipped to the picture."""
+        part = self.rgb[max(y0, 0):max(y1 + 1, 0), max(x0, 0):max(x1 + 1, 0)].astype(np.int32)
+        return pred(part[..., 0], part[..., 1], part[..., 2])
 
-    def where(self, pred): return self.matches(pred, 0, 0, self.w - 1, self.h - 1)[0]
-    def count(self, pred, *box): return int(self.matches(pred, *box)[0].sum())
-    def all_in(self, pred, *box): return bool(self.matches(pred, *box)[0].all())
+    def where(self, pred): return self.matches(pred, 0, 0, self.w - 1, self.h - 1)
+    def count(self, pred, *box): return int(self.matches(pred, *box).sum())
+    def all_in(self, pred, *box): return bool(self.matches(pred, *box).all())
 
     def around(self, pred, x0, y0, x1, y1):
         """PRED over the inclusive box placed relative to the picture's centre."""
         return self.matches(pred, self.w // 2 + x0, self.h // 2 + y0,
-                            self.w // 2 + x1, self.h // 2 + y1)[0]
+                            self.w // 2 + x1, self.h // 2 + y1)
 
     # The screens, laid out for the picture's size. Both buttons are 160 x 40, centred across; the
     # first centred down, the second 60 px higher; their fill is probed in 16 px strips inside
@@ -113,26 +112,25 @@ class Shot:
     def sky_at_top(self):
         return self.all_in(SKY, 0, 0, 20, 10) and self.all_in(SKY, self.w - 21, 0, self.w - 1, 10)
 
+    def race_shown(self): return self.buttons_gone() and self.top_left_text() and self.sky_at_top()
+
     def menu_shown(self):
         return self.buttons_shown() and self.title_text() and not self.crash_text()
 
     def crash_shown(self):
         return self.buttons_shown() and self.crash_text() and not self.title_text()
 
-    def race_shown(self):
-        return self.buttons_gone() and self.top_left_text() and self.sky_at_top()
-
     def car_at(self):
         """Mean (x, y) of the car's red body in the lower half, (-1, -1) when it is not seen."""
-        ys, xs = np.nonzero(self.matches(CAR_RED, 0, self.h // 2, self.w - 1, self.h - 1)[0])
+        ys, xs = np.nonzero(self.matches(CAR_RED, 0, self.h // 2, self.w - 1, self.h - 1))
         return (xs.mean(), self.h // 2 + ys.mean()) if len(xs) > 200 else (-1, -1)
 
     def course_pixels(self):
         """Obstacle pixels on the road under the title and crash camera at 800 x 600: inside the
         asphalt's wedge towards the vanishing point (400, 50), where no tree ever reaches."""
-        mask, x0, y0 = self.matches(OBSTACLE, 150, 55, 650, 215)
-        y, x = np.ogrid[y0:y0 + mask.shape[0], x0:x0 + mask.shape[1]]
-        return int((mask & ((x - 400) ** 2 < (0.45 * (y - 50)) ** 2)).sum())
+        y, x = np.ogrid[55:216, 150:651]
+        wedge = (x - 400) ** 2 < (0.45 * (y - 50)) ** 2
+        return int((self.matches(OBSTACLE, 150, 55, 650, 215) & wedge).sum())
 
 
 class Closing:
