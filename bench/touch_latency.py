@@ -16,11 +16,10 @@ import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
-                                "browser"))
-import browserlib as bl  # noqa: E402
-from browserlib import log  # noqa: E402
-from touch_test import Phone  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from test_phone import Phone  # noqa: E402
+from screens import log  # noqa: E402
+from site_server import Site, glut_codes  # noqa: E402
 
 # The capturing listener runs before the page's, the bubbling one after them; both only for
 # touches on an on-screen key. The step count after the delivery is polled until it grows.
@@ -54,12 +53,11 @@ def figures(values):
 
 def touch_latency(site, samples=40):
     """Touches "Brake" SAMPLES times; prints and returns the figures (ms)."""
-    b = bl.Browser()
+    p = Phone(844, 390, "landscapePrimary")
     try:
-        p = Phone(b, 844, 390, "landscapePrimary")
-        b.driver.get(site.url("index.html"))
+        p.goto(site.url("index.html"))
         p.wait_shot(20, "menu_shown", "the title screen")
-        b.js(PROBE)
+        p.js(PROBE)
         brake = p.centre("Brake")
         for _ in range(samples):
             p.tap((422, 195))   # "Start Game" or "Restart"; nothing during a race
@@ -68,18 +66,19 @@ def touch_latency(site, samples=40):
             time.sleep(random.uniform(0.05, 0.15))
             p.up(1)
         time.sleep(0.1)
-        got = b.js("return velkTouchSamples")
+        got = p.js("return velkTouchSamples")
     finally:
-        b.close()
+        p.close()
+    glut = glut_codes(site.folder)
     heard_once = [s for s in got if [(e["kind"], e["code"], e["state"]) for e in s["heard"]]
-                  == [("special", 103, 0)]]
+                  == [("special", glut.KEY_DOWN, glut.DOWN)]]
     in_time = [s for s in heard_once if s["sameStep"] and "nextStep" in s]
     result = {"samples": len(got), "delivered_ms": [s["delivered"] for s in got],
               "next_step_ms": [s["nextStep"] for s in in_time],
               "acted_next_step": len(in_time)}
     log("touch latency over %d touches of Brake, phone emulation in headless Chromium:" % len(got))
     log("  touch event to the press delivered to the game: " + figures(result["delivered_ms"]))
-    log("  delivered as the one special-key press 103 during the event, before any further"
+    log("  delivered as the one press of GLUT's down arrow during the event, before any further"
         " step: %d of %d" % (len(in_time), len(got)))
     if in_time:
         log("  delivery to the next simulation step, which acts on it: "
@@ -88,7 +87,7 @@ def touch_latency(site, samples=40):
 
 
 if __name__ == "__main__":
-    site = bl.Site(sys.argv[1])
+    site = Site(sys.argv[1])
     try:
         touch_latency(site, int(sys.argv[2]) if len(sys.argv) > 2 else 40)
     finally:

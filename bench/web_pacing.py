@@ -4,11 +4,11 @@ screen and of a race, and the race's steps per second, in the desktop game and i
 build in each engine, side by side; then the page's download size. Prints figures, asserts none.
 
 The rows, at 800 x 600 unless said: the desktop game (Xvfb, Mesa llvmpipe, measured by
-tests/pacing/measure.sh); Firefox ESR headful under Xvfb (llvmpipe); Chromium headful under Xvfb
+tests/pacing/measure.py); Firefox ESR headful under Xvfb (llvmpipe); Chromium headful under Xvfb
 with ANGLE over OpenGL (llvmpipe); Chromium headless with SwiftShader; WebKitGTK under Xvfb;
 Chromium headless with SwiftShader emulating a landscape phone (844 x 390 CSS px at a device pixel
 ratio of 3). Each screen is measured for SECONDS (default 10) after WARMUP_S of warm-up; during
-the race the keys steer at random and "Restart" is clicked after every crash, as measure.sh does.
+the race the keys steer at random and "Restart" is clicked after every crash, as measure.py does.
 ROUNDS (default 2) go through all rows in turn, and each figure is the best of its rounds. Goals:
 the browser makes at least 90 % of the desktop's steps per second (the race keeps its pace), and
 the page is under 1 MiB compressed.
@@ -18,24 +18,25 @@ them in the order they run on one page, and COLUMNS the figures printed.
 """
 import gzip
 import os
-import re
-import subprocess
 import random
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
-                                "browser"))
-import browserlib as bl  # noqa: E402
-from browserlib import log, wait_until  # noqa: E402
+TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests")
+sys.path[:0] = [os.path.join(TESTS, "e2e"), os.path.join(TESTS, "pacing")]
+from desktop import Xvfb  # noqa: E402
+from engines import HEIGHT, WIDTH, Chromium, WebKit  # noqa: E402
+from firefox import Firefox  # noqa: E402
+from screens import log  # noqa: E402
+from site_server import Site  # noqa: E402
+from measure import measure  # noqa: E402
 
 # Constants
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 WARMUP_S = 3
 STEER = ["a", "d", "ArrowLeft", "ArrowRight", "j", "l"]
 STEPS_GOAL = 0.9          # share of the desktop's steps per second
 SIZE_GOAL = 1 << 20       # bytes, compressed
-DESKTOP = (bl.WIDTH, bl.HEIGHT)
+DESKTOP = (WIDTH, HEIGHT)
 PHONE = (844, 390)        # CSS px, landscape
 PHONE_RATIO = 3
 # Chromium keeps WebGL off on a software OpenGL such as llvmpipe unless told to ignore that.
@@ -46,21 +47,6 @@ COLUMNS = [("title frames/s", "%6.1f"), ("race frames/s", "%6.1f"), ("race steps
 
 
 # Static helpers
-def screen(page, size):
-    """A shot of the page in CSS pixels: a higher pixel ratio's shot is sampled down."""
-    png = page.engine.png()
-    shot = bl.Shot.from_png(png)
-    if (shot.w, shot.h) == size:
-        return shot
-    return bl.Shot.from_png(subprocess.run(["convert", "png:-", "-sample", "%dx%d!" % size,
-                                            "png:-"], input=png, capture_output=True,
-                                           check=True).stdout)
-
-
-def wait_screen(page, size, check_name, what, seconds=20):
-    wait_until(seconds, lambda: getattr(screen(page, size), check_name)(), what, poll=0.2)
-
-
 def sample(page): return time.monotonic(), page.stats()
 
 
@@ -72,7 +58,7 @@ def rates(first, last):
 
 def title_fps(page, size, seconds):
     """Frames per second on the title screen."""
-    wait_screen(page, size, "menu_shown", "the title screen")
+    page.wait_shot(20, "menu_shown", "the title screen", poll=0.2)
     time.sleep(WARMUP_S)
     first = sample(page)
     time.sleep(seconds)
@@ -94,7 +80,7 @@ def race_pacing(page, size, seconds):
     """Steps and frames per second while racing, steering at random."""
     middle = (size[0] // 2, size[1] // 2)
     page.click(*middle)   # "Start Game"
-    wait_screen(page, size, "race_shown", "a race", 15)
+    page.wait_shot(15, "race_shown", "a race", poll=0.2)
     steer_until(page, middle, time.monotonic() + WARMUP_S)
     first = sample(page)
     steer_until(page, middle, time.monotonic() + seconds)
@@ -108,37 +94,32 @@ BROWSER_MEASURES = [title_fps, race_pacing]
 
 
 def phone(_xvfb):
-    page = bl.Browser()
-    page.viewport(PHONE[0], PHONE[1], scale=PHONE_RATIO, mobile=True)
+    page = Chromium()
+    page.viewport(PHONE[0], PHONE[1], PHONE_RATIO, mobile=True)
     return page
 
 
 # (label, opens the page given the Xvfb, its size in CSS px); None opens the desktop game.
 ROWS = [
     ("desktop game, Xvfb + Mesa llvmpipe", None, DESKTOP),
-    ("Firefox ESR, Xvfb + llvmpipe", lambda x: bl.Firefox(x.env), DESKTOP),
-    ("Chromium, ANGLE over llvmpipe", lambda x: bl.Browser(flags=LLVMPIPE_CHROMIUM_FLAGS,
-                                                           display=x.env), DESKTOP),
-    ("Chromium, SwiftShader (headless)", lambda x: bl.Browser(), DESKTOP),
-    ("WebKitGTK, Xvfb", lambda x: bl.WebKit(x.env), DESKTOP),
+    ("Firefox ESR, Xvfb + llvmpipe", lambda x: Firefox(x.env), DESKTOP),
+    ("Chromium, ANGLE over llvmpipe", lambda x: Chromium(flags=LLVMPIPE_CHROMIUM_FLAGS,
+                                                         env=x.env), DESKTOP),
+    ("Chromium, SwiftShader (headless)", lambda x: Chromium(), DESKTOP),
+    ("WebKitGTK, Xvfb", lambda x: WebKit(x.env), DESKTOP),
     ("Chromium, SwiftShader, phone at ratio 3", phone, PHONE),
 ]
 
 
 def desktop_figures(exe, artefacts, seconds):
-    """The desktop game's title and race figures at 800 x 600, from measure.sh."""
+    """The desktop game's title and race figures at 800 x 600, from tests/pacing/measure.py."""
     figures = {}
     for screen_name in ("title", "race"):
-        env = dict(os.environ, PACING_SCREEN=screen_name, WARMUP_S=str(WARMUP_S))
-        out = subprocess.run(["bash", os.path.join(ROOT, "tests", "pacing", "measure.sh"), exe,
-                              artefacts, str(max(1, round(seconds))), "800x600"], check=True,
-                             text=True, stdout=subprocess.PIPE, env=env).stdout
-        m = re.search(r"^800x600\s+steps/s\s+([\d.]+).*frames/s\s+([\d.]+)", out, re.M)
-        if not m:
-            raise bl.Failure("no figures from measure.sh: " + out)
-        figures[screen_name + " frames/s"] = float(m.group(2))
+        v = measure([exe], artefacts, max(1, round(seconds)), ["800x600"], screen_name,
+                    WARMUP_S)[0][2]
+        figures[screen_name + " frames/s"] = v["fps"]
         if screen_name == "race":
-            figures["race steps/s"] = float(m.group(1))
+            figures["race steps/s"] = v["steps_per_s"]
     return figures
 
 
@@ -149,8 +130,8 @@ def browser_figures(site, opener, size, xvfb, seconds):
         page.goto(site.url("index.html"))
         log("%s draws with %s" % (page.name, page.renderer()))
         figures = {}
-        for measure in BROWSER_MEASURES:
-            figures.update(measure(page, size, seconds))
+        for browser_measure in BROWSER_MEASURES:
+            figures.update(browser_measure(page, size, seconds))
         return figures
     finally:
         page.close()
@@ -159,7 +140,7 @@ def browser_figures(site, opener, size, xvfb, seconds):
 def measure_rounds(site_dir, exe, artefacts, seconds, rounds):
     """{label: {column: best figure}} over ROUNDS rounds through all rows."""
     best = {label: {} for label, _, _ in ROWS}
-    site, xvfb = bl.Site(site_dir), bl.Xvfb()
+    site, xvfb = Site(site_dir), Xvfb()
     try:
         for number in range(1, rounds + 1):
             for label, opener, size in ROWS:

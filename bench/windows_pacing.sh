@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # windows_pacing.sh LINUX_EXE WINDOWS_EXE ARTEFACTS [SECONDS [ROUNDS]]: the Windows game under
 # Wine next to the Linux game, in the same Xvfb (Mesa llvmpipe) of one run of
-# tests/pacing/measure.sh per screen: steps per second of a race and frames per second of the
+# tests/pacing/measure.py per screen: steps per second of a race and frames per second of the
 # title screen at 800 x 600, each the best of ROUNDS (default 2) of SECONDS (default 10), the two
 # games taking turns; and the processor time each game spent per frame (the lowest of the
 # rounds), which other load on the machine leaves alone: Wine's own processes (wineserver) are
@@ -21,8 +21,8 @@ export E2E_WINDOW_S=60
 
 for ((round = 1; round <= rounds; round++)); do
     for screen in race title; do
-        PACING_SCREEN=$screen bash "$ROOT/tests/pacing/measure.sh" "$linux,$launcher" "$art" \
-            "$seconds" 800x600 | tee -a "$art/pacing.log" | sed -n "s/^800x600 */$screen /p"
+        PACING_SCREEN=$screen "${VELK_PYTHON:-/usr/bin/python3}" "$ROOT/tests/pacing/measure.py" \
+            "$linux,$launcher" "$art" "$seconds" 800x600 | tee -a "$art/pacing.log" | sed -n "s/^800x600 */$screen /p"
     done
 done | awk -v linux="${linux##*/}" '
     { game = $NF == linux ? "Linux game" : "Windows game under Wine"; screen = $1

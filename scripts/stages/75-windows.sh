@@ -2,8 +2,8 @@
 # The Windows game as shipped, cross-built by scripts/windows.sh: the executable from the zip is
 # a hardened GUI program that imports only Windows' own DLLs and carries its icon, version and
 # manifest; then real Windows programs under Wine on Xvfb: the Linux game's end-to-end checks
-# (title, quit, player: the same golden shots, exit status 0) through tests/windows/wine-run.sh,
-# and the installer (tests/windows/install.sh).
+# (tests/e2e/test_desktop.py: the same golden shots, exit status 0) through
+# tests/windows/wine-run.sh, and the installer (tests/windows/install.sh).
 set -euo pipefail
 source scripts/deps.sh
 ensure_packages wine64
@@ -50,11 +50,6 @@ echo "icon $sizes px, version $version, manifest: in place"
 
 # --- Under Wine --------------------------------------------------------------------------------
 WINE_INIT_ONLY=1 tests/windows/wine-run.sh
-launcher=$ART/velkarovantine-wine
-printf '#!/usr/bin/env bash\nexec %q %q "$@"\n' "$PWD/tests/windows/wine-run.sh" "$PWD/$EXE" >"$launcher"
-chmod +x "$launcher"
-export E2E_WINDOW_S=60   # Wine starts its services with the first program
-for check in title quit player; do
-    bash "tests/e2e/$check.sh" "$launcher" "$ART"
-done
+# The Linux game's end-to-end checks with the Windows game as their platform.
+/usr/bin/python3 -m pytest tests/e2e/test_desktop.py -k wine --wine "$PWD/$EXE" --artefacts "$ART"
 bash tests/windows/install.sh "$BUILD/$package-setup.exe" "$version" "$ART"

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# update-golden.sh [EXE]: grabs the title screen and the first crash screen anew as the reference
-# pictures in tests/e2e/golden/. Only for a deliberate change of the picture: look at the new
-# PNGs before committing them.
+# update-golden.sh [EXE] [SITE]: takes the reference shots anew: the desktop game's title and first
+# crash (golden/title.png, crash.png) and headless Chromium's (golden/chromium/, with the version
+# that drew them). Only for a deliberate change of the picture, or when the tests warn that another
+# Chromium runs: look at the new PNGs before committing them.
 set -euo pipefail
 here=$(dirname "$0")
-exe=${1:-build/main/src/app/velkarovantine}
-art=$(mktemp -d)
-trap 'rm -rf "$art"' EXIT
-E2E_UPDATE_GOLDEN=1 bash "$here/title.sh" "$exe" "$art"
-E2E_UPDATE_GOLDEN=1 bash "$here/quit.sh" "$exe" "$art"
+/usr/bin/python3 -m pytest "$here" --update-golden --game "${1:-build/main/src/app/velkarovantine}" \
+    --site "${2:-build/web/site}" --artefacts "$(mktemp -d)" \
+    -k "(reference_picture or each_screen_quits) and linux or title_and_first_crash and chromium"

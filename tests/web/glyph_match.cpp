@@ -1,7 +1,7 @@
 // glyph_match: draws every character 0..255 once with freeglut's GLUT_BITMAP_HELVETICA_18 and
 // once from font::helvetica18 with glBitmap, at the same raster position in a real window, and
 // compares the pixels read back and where the raster position ends up. Exit status 1 on any
-// difference. Needs an X server (glyphs.sh starts a private Xvfb).
+// difference. Needs an X server (the test runs it under tests/e2e/desktop.py xvfb).
 #include <GL/glut.h>
 
 #include <cstdio>

@@ -4,9 +4,9 @@
 # entry, the "Apps & features" entry with name, version, icon and size; the installed game shows
 # its title screen and Escape ends it with status 0; the uninstaller (/S) removes all of it.
 set -euo pipefail
-source "$(dirname "$0")/../e2e/lib.sh"
 RUN=$(dirname "$0")/wine-run.sh
-e2e_setup install "$3"
+log() { printf '[install] %s\n' "$*"; }
+fail() { log "FAIL: $*"; exit 1; }
 APP='C:\Program Files\Velkarovantine'
 app_dir="$WINEPREFIX/drive_c/Program Files/Velkarovantine"
 menu_dir="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Velkarovantine"
@@ -31,12 +31,9 @@ done
     fail "Apps & features entry: $(uninstall_entry)"
 log "installed in $APP, with its Start menu and Apps & features entries"
 
-start_xvfb
-start_game "$RUN" "$APP\\velkarovantine.exe"
-wait_until 30 menu_shown || fail "the installed game shows no title screen"
-matches_golden title || fail "the installed game's title screen is not golden/title.png"
-escape
-expect_exit 0 20
+E2E_WINDOW_S=60 "${VELK_PYTHON:-/usr/bin/python3}" "$(dirname "$0")/../e2e/desktop.py" title \
+    "$3/install" --golden "$RUN" "$APP\\velkarovantine.exe" ||
+    fail "the installed game shows no title screen as golden/title.png, or does not quit with 0"
 
 "$RUN" "$APP\\Uninstall.exe" /S || fail "the uninstaller ended with status $?"
 [[ ! -e $app_dir && ! -e $menu_dir && -z $(uninstall_entry) ]] ||
