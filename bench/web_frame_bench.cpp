@@ -1,7 +1,8 @@
 // web_frame_bench.cpp: the CPU cost of whole frames drawn through the browser's fixed-function GL
 // into a graphics card that only queues the frame's upload as the browser's does, each batch's
-// distinct vertices once. Compare with bench_frame (the same frames into a GL whose calls do
-// nothing): the difference is the layer's own work.
+// distinct vertices once, with depth planes for the triangles reaching behind the eye (planes/1,
+// as where fragments can set their depth) or without (planes/0). Compare with bench_frame (the
+// same frames into a GL whose calls do nothing): the difference is the layer's own work.
 #include <GL/glut.h>
 #include <benchmark/benchmark.h>
 
@@ -14,12 +15,12 @@
 #include "fixed_function.h"
 #include "font.h"
 #include "frame.h"
+#include "frame_queue.h"
 #include "frame_setup.h"
 #include "fresh_game.h"
 #include "gpu.h"
 #include "race.h"
 #include "shared_constants.h"
-#include "shared_vertices.h"
 #include "shell.h"
 #include "world.h"
 
@@ -35,9 +36,11 @@ static const unsigned char kGlyphRow[2] = {0xCF, 0x00};  // XX..XXXX..
 static long draws = 0;  // gpu::drawTriangles calls since the last reset
 static long vertices = 0;
 static long triangles = 0;
-static long uploaded = 0;                        // vertices of the frames' uploads
-static std::vector<gpu::Vertex> uploadVertices;  // the frame's upload, as the browser queues it
-static std::vector<uint16_t> uploadIndices;
+static long uploaded = 0;      // vertices of the frames' uploads
+static long queuedDraws = 0;   // draws of the frames' uploads
+static gpu::FrameQueue queue;  // the frame's upload, as the browser queues it
+static bool depthPlanes = false;
+static int viewportBox[4] = {0, 0, 0, 0};
 static unsigned char glyphBits[2 * kGlyphRows];
 static font::Glyph glyph = {10, kGlyphRows, 0.0f, 0.0f, 12.0f, glyphBits};
 
@@ -51,15 +54,17 @@ static void setUpGl() {
 }
 
 static void measureFrames(benchmark::State& state) {
+    depthPlanes = state.range(0) != 0;
     display();  // one frame first: the next frames inherit its normal, as on the desktop
+    queue.clear();
     const long before = allocations;
-    draws = vertices = triangles = uploaded = 0;
+    draws = vertices = triangles = uploaded = queuedDraws = 0;
     for (auto _ : state) {
         display();
         benchmark::ClobberMemory();
-        uploaded += static_cast<long>(uploadVertices.size());
-        uploadVertices.clear();
-        uploadIndices.clear();
+        uploaded += static_cast<long>(queue.vertices.size());
+        queuedDraws += static_cast<long>(queue.draws.size());
+        queue.clear();
     }
     const double frames = static_cast<double>(state.iterations());
     state.counters["allocs/frame"] = benchmark::Counter((allocations - before) / frames);
@@ -67,6 +72,13 @@ static void measureFrames(benchmark::State& state) {
     state.counters["vertices/frame"] = benchmark::Counter(vertices / frames);
     state.counters["triangles/frame"] = benchmark::Counter(triangles / frames);
     state.counters["uploaded vertices/frame"] = benchmark::Counter(uploaded / frames);
+    state.counters["uploaded draws/frame"] = benchmark::Counter(queuedDraws / frames);
+}
+
+// Each frame benchmark without depth planes and with them, side by side.
+static void bothWays(benchmark::internal::Benchmark* b) {
+    repeated(b);
+    b->ArgName("planes")->Arg(0)->Arg(1);
 }
 
 static void BM_WebFrameMenuFirstTitle(benchmark::State& state) {
@@ -74,35 +86,40 @@ static void BM_WebFrameMenuFirstTitle(benchmark::State& state) {
     startUp(kWidth, kHeight);
     measureFrames(state);
 }
-BENCHMARK(BM_WebFrameMenuFirstTitle)->Apply(repeated);
+BENCHMARK(BM_WebFrameMenuFirstTitle)->Apply(bothWays);
 
 static void BM_WebFramePlayingMidRace(benchmark::State& state) {
     setUpGl();
     midRace(Playing);
     measureFrames(state);
 }
-BENCHMARK(BM_WebFramePlayingMidRace)->Apply(repeated);
+BENCHMARK(BM_WebFramePlayingMidRace)->Apply(bothWays);
 
 static void BM_WebFrameGameOver(benchmark::State& state) {
     setUpGl();
     midRace(GameOver);
     measureFrames(state);
 }
-BENCHMARK(BM_WebFrameGameOver)->Apply(repeated);
+BENCHMARK(BM_WebFrameGameOver)->Apply(bothWays);
 
 // Public functions
 
 // A graphics card that counts what it is given and queues it for an upload that never comes.
 namespace gpu {
-void viewport(int, int, int, int) {}
+void viewport(int x, int y, int width, int height) {
+    viewportBox[0] = x;
+    viewportBox[1] = y;
+    viewportBox[2] = width;
+    viewportBox[3] = height;
+}
 void clear(bool, bool, const float*) {}
-void drawTriangles(const State&, const Vertex* batchVertices, size_t vertexCount,
+void drawTriangles(const State& state, const Vertex* batchVertices, size_t vertexCount,
                    const uint16_t* indices, size_t indexCount) {
     ++draws;
     vertices += static_cast<long>(vertexCount);
     triangles += static_cast<long>(indexCount / 3);
-    appendSharedBatch(batchVertices, vertexCount, indices, indexCount, uploadVertices,
-                      uploadIndices);
+    queueBatch(queue, QueuedDraw{}, state, viewportBox, depthPlanes, batchVertices, vertexCount,
+               indices, indexCount);
 }
 }  // namespace gpu
 

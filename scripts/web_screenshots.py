@@ -17,9 +17,9 @@ from site_server import Site  # noqa: E402
 
 OUT = os.path.join(ROOT, "src", "web", "browser", "page")
 # name, CSS width and height, a phone (touch, on-screen keys) or not. The sizes in the manifest
-# are these; each form factor keeps one aspect ratio, as installing browsers want. SwiftShader
-# loses the asphalt to the ground just beneath it at some sizes (844 x 390, 800 x 600), where a
-# desktop's rasteriser keeps it: these sizes show it, and each shot is checked for it.
+# are these; each form factor keeps one aspect ratio, as installing browsers want. Each shot is
+# checked for the asphalt beside the car, which SwiftShader's own depth lost to the ground just
+# beneath it at some sizes (800 x 600) until the browser layer gave such triangles their depth.
 SHOTS = (("screenshot-wide.png", 1280, 720, False), ("screenshot-narrow.png", 852, 393, True))
 # The first race after the page loads is always the same course; this far in, obstacles are
 # on the road ahead and none has been reached.

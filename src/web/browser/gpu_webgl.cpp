@@ -1,7 +1,7 @@
-// gpu_webgl.cpp: gpu.h over WebGL 1. A frame's batches are queued and reach the card together,
-// all their vertices and indices in one upload each (fewer calls into the browser's GPU process
-// than one per batch), through two buffers that grow only when a frame needs more room. Every GL
-// object can be created again after the context was lost.
+// gpu_webgl.cpp: gpu.h over WebGL 1. A frame's batches are queued (frame_queue.h) and reach the
+// card together, all their vertices, indices and depth planes in one upload each (fewer calls
+// into the browser's GPU process than one per batch), through buffers that grow only when a frame
+// needs more room. Every GL object can be created again after the context was lost.
 //
 // WebGL is reached through Emscripten's emscripten_gl* names: the browser layer itself defines
 // glEnable, glClear, glViewport and the rest for the game.
@@ -11,13 +11,13 @@
 #include <webgl/webgl1.h>
 
 #include <cstring>
-#include <vector>
 
+#include "depth_planes.h"
+#include "frame_queue.h"
 #include "frame_repeat.h"
 #include "gpu.h"
 #include "gpu_params.h"
 #include "scene_pieces.h"
-#include "shared_vertices.h"
 #include "webgl_programs.h"
 
 // Constants
@@ -25,41 +25,22 @@
 // First sizes of the streaming buffers; they double whenever a frame does not fit.
 static const GLsizeiptr kFirstVertexBytes = 1024 * sizeof(gpu::Vertex);
 static const GLsizeiptr kFirstIndexBytes = 3 * 1024 * sizeof(uint16_t);
+static const GLsizeiptr kFirstPlaneBytes = 64 * gpu::kPlaneFloats * sizeof(float);
 
 // Types
 
 // The GL objects of the context; ready is false until they exist in the current context.
 struct Resources {
     bool ready = false;
-    gpu::Program program{0, -1};
+    gpu::Program program{0, -1, false};
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
+    GLuint planeBuffer = 0;
     GLsizeiptr vertexCapacity = 0;  // bytes
     GLsizeiptr indexCapacity = 0;
+    GLsizeiptr planeCapacity = 0;
     GLuint breakTarget = 0;  // a 1 x 1 framebuffer whose clearing ends the rasteriser's scene
 };
-
-// A batch waiting for the frame's upload: its state as shader parameters and where its vertices
-// and indices start in the frame's arrays. Fields of 4 bytes, so that draws compare as bytes.
-struct QueuedDraw {
-    float params[gpu::kParamFloats];
-    uint32_t depthTest;
-    uint32_t firstVertex;
-    uint32_t firstIndex;
-    uint32_t indexCount;
-};
-static_assert(sizeof(QueuedDraw) == sizeof(float) * gpu::kParamFloats + 4 * sizeof(uint32_t),
-              "queued draws have no padding");
-
-// A viewport or a clear, waiting to be carried out after the draws queued before it.
-struct QueuedStep {
-    uint32_t drawsBefore;  // queued draws that come first
-    uint32_t viewport;     // 1: the viewport box, 0: a clear of the buffers in box[0]
-    int32_t box[4];
-    float rgba[4];  // the clear's colour
-};
-static_assert(sizeof(QueuedStep) == 2 * sizeof(uint32_t) + 4 * sizeof(int32_t) + 4 * sizeof(float),
-              "queued steps have no padding");
 
 // What the context last received, so unchanged state is not sent again.
 struct Applied {
@@ -68,6 +49,7 @@ struct Applied {
     float params[gpu::kParamFloats] = {};
     bool depthKnown = false;  // depthTest holds the context's depth test
     bool depthTest = false;
+    bool planeArray = false;  // the depth plane attribute reads the plane buffer
 };
 
 // Globals
@@ -76,10 +58,7 @@ static Resources resources;
 static Applied applied;
 static bool viewportGiven = false;
 static int viewportBox[4] = {0, 0, 0, 0};
-static std::vector<gpu::Vertex> queuedVertices;  // cleared, not freed, after every upload
-static std::vector<uint16_t> queuedIndices;
-static std::vector<QueuedDraw> queuedDraws;
-static std::vector<QueuedStep> queuedSteps;
+static gpu::FrameQueue queue;
 
 // Static helpers
 
@@ -113,10 +92,15 @@ static void createObjects() {
     resources.vertexCapacity = kFirstVertexBytes;
     resources.indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, kFirstIndexBytes);
     resources.indexCapacity = kFirstIndexBytes;
+    resources.planeBuffer = createBuffer(GL_ARRAY_BUFFER, kFirstPlaneBytes);
+    resources.planeCapacity = kFirstPlaneBytes;
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, resources.vertexBuffer);
     resources.breakTarget = gpu::createSceneBreak();
     emscripten_glEnableVertexAttribArray(gpu::kPositionSlot);
     emscripten_glEnableVertexAttribArray(gpu::kNormalSlot);
     emscripten_glEnableVertexAttribArray(gpu::kColourSlot);
+    // Draws without planes read the plane attribute's constant value: none.
+    emscripten_glVertexAttrib4f(gpu::kDepthPlaneSlot, 0.0f, 0.0f, 0.0f, 0.0f);
     emscripten_glDepthFunc(GL_LESS);
     emscripten_glClearDepthf(1.0f);
     if (viewportGiven)
@@ -139,8 +123,10 @@ static bool ensureReady() {
     return true;
 }
 
-// Copies data into the bound buffer of target, growing it (doubling) only when it is too small.
-static void stream(GLenum target, GLsizeiptr& capacity, const void* data, GLsizeiptr bytes) {
+// Copies data into buffer, bound to target, growing it (doubling) only when it is too small.
+static void stream(GLenum target, GLuint buffer, GLsizeiptr& capacity, const void* data,
+                   GLsizeiptr bytes) {
+    emscripten_glBindBuffer(target, buffer);
     if (bytes > capacity) {
         while (capacity < bytes) capacity *= 2;
         emscripten_glBufferData(target, capacity, nullptr, GL_DYNAMIC_DRAW);
@@ -149,7 +135,7 @@ static void stream(GLenum target, GLsizeiptr& capacity, const void* data, GLsize
 }
 
 // Sends the batch's state where the context does not hold it yet.
-static void applyState(const QueuedDraw& draw) {
+static void applyState(const gpu::QueuedDraw& draw) {
     if (!applied.programUsed) {
         emscripten_glUseProgram(resources.program.id);
         applied.programUsed = true;
@@ -170,16 +156,38 @@ static void applyState(const QueuedDraw& draw) {
     }
 }
 
-// Uploads the frame's queued vertices and indices.
+// Uploads the frame's queued vertices, indices and depth planes; the vertex buffer stays bound.
 static void upload() {
-    stream(GL_ARRAY_BUFFER, resources.vertexCapacity, queuedVertices.data(),
-           static_cast<GLsizeiptr>(queuedVertices.size() * sizeof(gpu::Vertex)));
-    stream(GL_ELEMENT_ARRAY_BUFFER, resources.indexCapacity, queuedIndices.data(),
-           static_cast<GLsizeiptr>(queuedIndices.size() * sizeof(uint16_t)));
+    if (!queue.planes.empty())
+        stream(GL_ARRAY_BUFFER, resources.planeBuffer, resources.planeCapacity, queue.planes.data(),
+               static_cast<GLsizeiptr>(queue.planes.size() * sizeof(float)));
+    stream(GL_ELEMENT_ARRAY_BUFFER, resources.indexBuffer, resources.indexCapacity,
+           queue.indices.data(), static_cast<GLsizeiptr>(queue.indices.size() * sizeof(uint16_t)));
+    stream(GL_ARRAY_BUFFER, resources.vertexBuffer, resources.vertexCapacity, queue.vertices.data(),
+           static_cast<GLsizeiptr>(queue.vertices.size() * sizeof(gpu::Vertex)));
+}
+
+// Points the depth plane attribute at the draw's planes, or leaves it at its constant: none.
+static void pointPlanes(uint32_t firstPlane) {
+    const bool planes = firstPlane != gpu::kNoPlanes;
+    if (planes) {
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, resources.planeBuffer);
+        emscripten_glVertexAttribPointer(
+            gpu::kDepthPlaneSlot, static_cast<GLint>(gpu::kPlaneFloats), GL_FLOAT, GL_FALSE, 0,
+            reinterpret_cast<const void*>(firstPlane * gpu::kPlaneFloats * sizeof(float)));
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, resources.vertexBuffer);
+    }
+    if (planes == applied.planeArray)
+        return;
+    if (planes)
+        emscripten_glEnableVertexAttribArray(gpu::kDepthPlaneSlot);
+    else
+        emscripten_glDisableVertexAttribArray(gpu::kDepthPlaneSlot);
+    applied.planeArray = planes;
 }
 
 // Carries out a queued viewport or clear.
-static void carryOut(const QueuedStep& step) {
+static void carryOut(const gpu::QueuedStep& step) {
     if (step.viewport != 0) {
         emscripten_glViewport(step.box[0], step.box[1], step.box[2], step.box[3]);
         return;
@@ -191,23 +199,24 @@ static void carryOut(const QueuedStep& step) {
 
 // Draws the queued batches and carries out the queued steps, in the order they came.
 static void drawQueued() {
-    if (!queuedDraws.empty())
+    if (!queue.draws.empty())
         upload();
     size_t next = 0;
     size_t sceneLeft = gpu::kSceneIndices;
     auto drawUpTo = [&](size_t end) {
         for (; next < end; ++next) {
-            const QueuedDraw& draw = queuedDraws[next];
+            const gpu::QueuedDraw& draw = queue.draws[next];
             applyState(draw);
             pointAttributes(draw.firstVertex);
+            pointPlanes(draw.firstPlane);
             gpu::drawPieces(resources.breakTarget, draw.firstIndex, draw.indexCount, sceneLeft);
         }
     };
-    for (const QueuedStep& step : queuedSteps) {
+    for (const gpu::QueuedStep& step : queue.steps) {
         drawUpTo(step.drawsBefore);
         carryOut(step);
     }
-    drawUpTo(queuedDraws.size());
+    drawUpTo(queue.draws.size());
 }
 
 // Whether the queued frame is the one drawn last, for a drawing buffer of the same size: the
@@ -218,18 +227,12 @@ static bool repeatsDrawnFrame() {
                                              &size[1]);
     const gpu::FramePart parts[] = {
         {size, sizeof size},
-        {queuedSteps.data(), queuedSteps.size() * sizeof(QueuedStep)},
-        {queuedDraws.data(), queuedDraws.size() * sizeof(QueuedDraw)},
-        {queuedVertices.data(), queuedVertices.size() * sizeof(gpu::Vertex)},
-        {queuedIndices.data(), queuedIndices.size() * sizeof(uint16_t)}};
+        {queue.steps.data(), queue.steps.size() * sizeof(gpu::QueuedStep)},
+        {queue.draws.data(), queue.draws.size() * sizeof(gpu::QueuedDraw)},
+        {queue.vertices.data(), queue.vertices.size() * sizeof(gpu::Vertex)},
+        {queue.indices.data(), queue.indices.size() * sizeof(uint16_t)},
+        {queue.planes.data(), queue.planes.size() * sizeof(float)}};
     return gpu::repeatsLastFrame(parts, sizeof parts / sizeof parts[0]);
-}
-
-static void clearQueues() {
-    queuedVertices.clear();
-    queuedIndices.clear();
-    queuedDraws.clear();
-    queuedSteps.clear();
 }
 
 // Public functions
@@ -240,13 +243,13 @@ void gpu::forgetResources() {
     applied = Applied{};
     forgetProgramFailures();
     forgetLastFrame();
-    clearQueues();
+    queue.clear();
 }
 
 void gpu::finishFrame() {
     if (resources.ready && !repeatsDrawnFrame())
         drawQueued();
-    clearQueues();
+    queue.clear();
 }
 
 void gpu::viewport(int x, int y, int width, int height) {
@@ -260,22 +263,22 @@ void gpu::viewport(int x, int y, int width, int height) {
         return;
     }
     QueuedStep step{};
-    step.drawsBefore = static_cast<uint32_t>(queuedDraws.size());
+    step.drawsBefore = static_cast<uint32_t>(queue.draws.size());
     step.viewport = 1;
     std::memcpy(step.box, viewportBox, sizeof step.box);
-    queuedSteps.push_back(step);
+    queue.steps.push_back(step);
 }
 
 void gpu::clear(bool colour, bool depth, const float rgba[4]) {
     if (!ensureReady() || (!colour && !depth))
         return;
     QueuedStep step{};
-    step.drawsBefore = static_cast<uint32_t>(queuedDraws.size());
+    step.drawsBefore = static_cast<uint32_t>(queue.draws.size());
     step.box[0] = static_cast<int32_t>((colour ? GL_COLOR_BUFFER_BIT : 0) |
                                        (depth ? GL_DEPTH_BUFFER_BIT : 0));
     if (colour)
         std::memcpy(step.rgba, rgba, sizeof step.rgba);
-    queuedSteps.push_back(step);
+    queue.steps.push_back(step);
 }
 
 void gpu::drawTriangles(const State& state, const Vertex* vertices, size_t vertexCount,
@@ -285,9 +288,7 @@ void gpu::drawTriangles(const State& state, const Vertex* vertices, size_t verte
     QueuedDraw draw{};
     packState(state, draw.params);
     draw.depthTest = state.depthTest ? 1 : 0;
-    draw.firstVertex = static_cast<uint32_t>(queuedVertices.size());
-    draw.firstIndex = static_cast<uint32_t>(queuedIndices.size());
-    draw.indexCount = static_cast<uint32_t>(indexCount);
-    queuedDraws.push_back(draw);
-    appendSharedBatch(vertices, vertexCount, indices, indexCount, queuedVertices, queuedIndices);
+    // The viewport the draw is carried out in; none given (all zero) gives no planes.
+    queueBatch(queue, draw, state, viewportBox, resources.program.depthPlanes, vertices,
+               vertexCount, indices, indexCount);
 }

@@ -24,8 +24,10 @@ static const char* const kVertexShader = R"(
 attribute vec3 aPosition;
 attribute vec3 aNormal;
 attribute vec4 aColour;
+attribute vec4 aDepthPlane;
 varying vec4 vColour;
 varying vec2 vClipDepth;
+varying vec4 vDepthPlane;
 
 const vec3 kGlobalAmbient = vec3(0.2);
 
@@ -43,6 +45,7 @@ void main() {
                        uParams[P_PROJECTION + 2], uParams[P_PROJECTION + 3]) *
                   vec4(aPosition, 1.0);
     vClipDepth = gl_Position.zw;
+    vDepthPlane = vec4(aDepthPlane.xyz * gl_Position.w, aDepthPlane.w);
     vec4 flags = uParams[P_FLAGS];
     if (flags.x < 0.5) {
         vColour = clamp(aColour, 0.0, 1.0);
@@ -73,20 +76,27 @@ void main() {
 }
 )";
 
-// The same, with each fragment's depth computed from its perspective-correct clip z and w: GL's
-// window depth for depth range [0, 1], up to float rounding. Rasterisers interpolate depth across
-// the screen from the triangle's corners; the road's long quads reach behind the eye and are
-// clipped, and SwiftShader's interpolation of those is too coarse to keep the edge lines, a few
-// millimetres above the asphalt, in front of it.
+// The same, with each fragment's depth computed in the shader: GL's window depth for depth range
+// [0, 1], up to float rounding. A triangle with a corner behind the eye brings the plane it lies
+// in (depth_planes.h: the rasteriser's own depth errs across it), evaluated at the pixel; any
+// other triangle its perspective-correct clip z and w, which keeps the edge lines, a few
+// millimetres above the asphalt, in front of it where SwiftShader's own depth is too coarse.
+// Varyings are interpolated through their value over w, which loses digits across a triangle
+// from near the eye to the far plane; a quotient of two varyings interpolated alike (z / w, and
+// the plane times w over w) loses none, as the two share the loss.
 static const char* const kExactDepthFragmentShader = R"(
 #extension GL_EXT_frag_depth : enable
 precision highp float;
 varying vec4 vColour;
 varying vec2 vClipDepth;
+varying vec4 vDepthPlane;
 
 void main() {
     gl_FragColor = vColour;
-    gl_FragDepthEXT = 0.5 * (vClipDepth.x / vClipDepth.y) + 0.5;
+    gl_FragDepthEXT =
+        vDepthPlane.w > 0.5
+            ? 1.0 - dot(vDepthPlane.xyz / vClipDepth.y, vec3(gl_FragCoord.xy, 1.0))
+            : 0.5 * (vClipDepth.x / vClipDepth.y) + 0.5;
 }
 )";
 
@@ -163,6 +173,7 @@ static GLuint link(GLuint vertex, GLuint fragment) {
     emscripten_glBindAttribLocation(program, gpu::kPositionSlot, "aPosition");
     emscripten_glBindAttribLocation(program, gpu::kNormalSlot, "aNormal");
     emscripten_glBindAttribLocation(program, gpu::kColourSlot, "aColour");
+    emscripten_glBindAttribLocation(program, gpu::kDepthPlaneSlot, "aDepthPlane");
     emscripten_glLinkProgram(program);
     emscripten_glDeleteShader(vertex);
     emscripten_glDeleteShader(fragment);
@@ -177,18 +188,19 @@ static GLuint link(GLuint vertex, GLuint fragment) {
 // Public functions
 
 gpu::Program gpu::buildProgram() {
+    const bool exactDepth = exactDepthAvailable();
     const GLuint vertex = compileShader(GL_VERTEX_SHADER, paramDeclarations(), kVertexShader);
-    const GLuint fragment =
-        compileShader(GL_FRAGMENT_SHADER, "",
-                      exactDepthAvailable() ? kExactDepthFragmentShader : kFragmentShader);
+    const GLuint fragment = compileShader(GL_FRAGMENT_SHADER, "",
+                                          exactDepth ? kExactDepthFragmentShader : kFragmentShader);
     if (vertex == 0 || fragment == 0) {
         emscripten_glDeleteShader(vertex);
         emscripten_glDeleteShader(fragment);
-        return Program{0, -1};
+        return Program{0, -1, false};
     }
     const GLuint program = link(vertex, fragment);
-    return Program{program,
-                   program == 0 ? -1 : emscripten_glGetUniformLocation(program, "uParams")};
+    if (program == 0)
+        return Program{0, -1, false};
+    return Program{program, emscripten_glGetUniformLocation(program, "uParams"), exactDepth};
 }
 
 void gpu::forgetProgramFailures() {
