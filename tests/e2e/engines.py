@@ -70,8 +70,7 @@ class Page(Player, Closing):
     def open(self, url, frame=None):
         """Opens URL, and in it the iframe FRAME if given; returns the title screen's shot."""
         self.goto(url)
-        if frame:
-            self.frame(frame)
+        self.frame(frame)
         return self.wait_shot(20, "menu_shown", "the title screen at " + url)
 
     def wait_state(self, state, seconds, what):

@@ -23,8 +23,7 @@ TEXT_BOXES = {
               "help line 2": (10, 30, 300, 54), "Quit label": (323, 223, 477, 257),
               "Start Game label": (323, 283, 477, 317)},
     "crash": {"crash line": (290, 140, 540, 164), "Menu label": (323, 223, 477, 257),
-              "Restart label": (323, 283, 477, 317)},
-}
+              "Restart label": (323, 283, 477, 317)}}
 
 
 # Colours, over arrays of r, g, b (ints); near is within 2.
