@@ -200,7 +200,8 @@ def framed(engine, site):
 @pytest.mark.in_order
 class TestFrame:
     def test_zero_height_and_back(self, framed, same):
-        """Squeezed to a zero client height and back, the game still ticks and draws its title."""
+        """Squeezed to a zero client height and back (through its iframe: a zero in the viewport
+        emulation means no override), the game still ticks and draws its title."""
         for height in (0, HEIGHT):
             framed.frame(None)
             framed.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
