@@ -25,8 +25,7 @@ import time
 TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests")
 sys.path[:0] = [os.path.join(TESTS, "e2e"), os.path.join(TESTS, "pacing")]
 from desktop import Xvfb  # noqa: E402
-from engines import HEIGHT, WIDTH, Chromium, WebKit  # noqa: E402
-from firefox import Firefox  # noqa: E402
+from engines import HEIGHT, WIDTH, Chromium, Firefox, WebKit  # noqa: E402
 from screens import log  # noqa: E402
 from site_server import Site  # noqa: E402
 from measure import measure  # noqa: E402
