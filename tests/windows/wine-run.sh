@@ -12,6 +12,7 @@ export WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    mkdir -p "$WINEPREFIX" # Wine makes the prefix itself, but not the folders above it
     "$WINE" wineboot --init >/dev/null 2>&1
     # A program that crashes ends with its error status instead of waiting in Wine's crash dialog.
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
