@@ -25,8 +25,7 @@ import time
 TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests")
 sys.path[:0] = [os.path.join(TESTS, "e2e"), os.path.join(TESTS, "pacing")]
 from desktop import Xvfb  # noqa: E402
-from engines import HEIGHT, WIDTH, Chromium, WebKit  # noqa: E402
-from firefox import Firefox  # noqa: E402
+from engines import HEIGHT, WIDTH, Chromium, Firefox, WebKit  # noqa: E402
 from screens import log  # noqa: E402
 from site_server import Site  # noqa: E402
 from measure import measure  # noqa: E402
@@ -85,8 +84,10 @@ def race_pacing(page, size, seconds):
     first = sample(page)
     steer_until(page, middle, time.monotonic() + seconds)
     steps, frames = rates(first, sample(page))
-    for error in page.console_errors():
-        log("%s console error: %s" % (page.name, error))
+    try:
+        page.check_console("while racing")
+    except AssertionError as error:
+        log(error)
     return {"race steps/s": steps, "race frames/s": frames}
 
 

@@ -2,7 +2,7 @@
 # screenshots.sh: regenerates docs/screenshots/{title,race,crash}.png from the real game.
 # Builds the game, starts it in a private Xvfb server, shoots the title screen, clicks
 # "Start Game", shoots the race, lets the car run into an obstacle and shoots the crash screen
-# (tests/e2e/desktop.py screenshots). Needs the build and test packages (scripts/test.sh installs
+# (scripts/desktop_screenshots.py). Needs the build and test packages (scripts/test.sh installs
 # them); writes nothing else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +13,7 @@ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVELK_BUILD_TESTS=OFF -DVELK_
     >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target velkarovantine
 
-/usr/bin/python3 tests/e2e/desktop.py screenshots "$BUILD/e2e" "$BUILD/src/app/velkarovantine"
+/usr/bin/python3 scripts/desktop_screenshots.py "$BUILD/e2e" "$BUILD/src/app/velkarovantine"
 mkdir -p "$OUT"
 cp "$BUILD"/e2e/{title,race,crash}.png "$OUT/" # Pillow writes no time stamps: same picture, same file
 echo "wrote $OUT/title.png, race.png and crash.png"

@@ -2,8 +2,9 @@
 # Release build into a Debian package: checks the desktop entry, the AppStream metainfo, the
 # manual page and the icons, runs lintian (any tag fails) and hardening-check on the package,
 # installs it under a user's prefix (bin/) and then as Debian does (/usr/games), starts the
-# INSTALLED game from its desktop entry under Xvfb, sees its title screen, quits with Escape
-# (status 0; tests/e2e/desktop.py title) and removes the package again, whatever happened.
+# INSTALLED game from its desktop entry under Xvfb, sees its title screen as the reference shot,
+# quits with Escape (status 0; the end-to-end suite's title check) and removes the package again,
+# whatever happened.
 # Without root the package is unpacked into a scratch folder and the game is started from there.
 set -euo pipefail
 BUILD=build/package   # the preset's binary folder
@@ -88,6 +89,7 @@ zcat "$root/usr/share/man/man6/velkarovantine.6.gz" | grep -q '^\.SH EXIT STATUS
     fail "the installed manual page has no EXIT STATUS section"
 log "installed files in place"
 
-/usr/bin/python3 tests/e2e/desktop.py title "$BUILD/e2e" "$root$program" ||
-    fail "the installed game shows no title screen, or does not quit with 0 on Escape"
+/usr/bin/python3 -m pytest tests/e2e/test_desktop.py -k "reference_picture and linux" \
+    --game "$root$program" --artefacts "$BUILD/e2e" ||
+    fail "the installed game shows no title screen as golden/title.png, or does not quit with 0"
 log "the installed game shows its title screen and quits with 0"

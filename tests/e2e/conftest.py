@@ -61,9 +61,7 @@ def _artefacts(item):
 
 
 @pytest.fixture
-def art(request):
-    """This test's artefacts folder."""
-    return _artefacts(request.node)
+def art(request): return _artefacts(request.node)
 
 
 @pytest.fixture(scope="session")
@@ -88,52 +86,32 @@ def site(pytestconfig):
         yield served
 
 
-class Launcher:
-    """Starts the game of one platform, each launch fresh; shot() shoots the latest."""
-
-    def __init__(self, argv, xvfb, artefacts, window_s):
-        self.argv, self.xvfb, self.artefacts, self.window_s = argv, xvfb, artefacts, window_s
-        self.games = []
-
-    def __call__(self):
-        self.games.append(Game(self.argv, self.xvfb, self.artefacts, window_s=self.window_s))
-        return self.games[-1]
-
-    def shot(self): return self.games[-1].shot()
-
-
 @pytest.fixture(params=["linux", "wine"])
-def launch(request):
-    """The desktop game of each platform: the Linux build and, given --wine, the Windows one."""
+def game(request, art):
+    """The desktop game of each platform at its title screen: the Linux build and, given --wine,
+    the Windows one."""
     if request.param == "wine":   # Wine starts its services with the first program
         exe = request.config.getoption("wine") or pytest.skip("no --wine EXE given")
         argv, window_s = [os.path.join(ROOT, "tests/windows/wine-run.sh"), exe], 60
     else:
         argv, window_s = [request.config.getoption("game")], 15
-    with Xvfb() as xvfb:
-        launcher = Launcher(argv, xvfb, request.getfixturevalue("art"), window_s)
-        yield launcher
-        for game in launcher.games:
-            game.close()
+    with Xvfb() as xvfb, Game(argv, xvfb, art, window_s=window_s) as game:
+        game.wait_shot(30, "menu_shown", "the title screen")
+        yield game
 
 
 @pytest.fixture(scope="session")
 def desktop_shots(pytestconfig):
-    """The Linux game's shots of the fixed script (screens.Script) every browser plays, and of
-    title2 at each RESIZED size (title2-WxH). With VELK_DESKTOP_SHOTS set, the shots an earlier run
-    kept in that folder."""
-    folder = os.environ.get("VELK_DESKTOP_SHOTS")
-    sizes = ["%dx%d" % size for size in screens.RESIZED]
-    names = list(screens.Script.STEPS) + ["title2-" + size for size in sizes]
-    if not folder:
-        folder = os.path.join(pytestconfig.getoption("artefacts"), "desktop")
-        with Xvfb() as xvfb, Game([pytestconfig.getoption("game")], xvfb, folder) as game:
-            script = screens.Script(game)
-            for step in script.STEPS:
-                script.reach(step).save(os.path.join(folder, step + ".png"))
-            for size in sizes:
-                game.resize(*map(int, size.split("x")))
-                game.wait_shot(10, "menu_shown", "the title screen at " + size)
-                game.keep("title2-" + size)
-            game.quit()
-    return {name: screens.Shot.load(os.path.join(folder, name + ".png")) for name in names}
+    """The Linux game's shots of the fixed script (Player.reach) every browser plays, and of
+    title2 at each RESIZED size (title2-WxH); kept in the artefacts' folder desktop/."""
+    folder = os.path.join(pytestconfig.getoption("artefacts"), "desktop")
+    with Xvfb() as xvfb, Game([pytestconfig.getoption("game")], xvfb, folder) as game:
+        shots = {step: game.reach(step) for step in game.STEPS}
+        for width, height in screens.RESIZED:
+            game.resize(width, height)
+            name = "title2-%dx%d" % (width, height)
+            shots[name] = game.wait_shot(10, "menu_shown", "the title screen, " + name)
+        game.quit()
+    for name, shot in shots.items():
+        shot.save(os.path.join(folder, name + ".png"))
+    return shots

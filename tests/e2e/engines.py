@@ -1,63 +1,41 @@
-"""engines.py: the game's page in each browser engine, behind one Page.
-
-  Chromium(flags, env)      Debian's Chromium through chromedriver (selenium), fresh profile,
-                            headless with SwiftShader unless FLAGS say otherwise; cdp(command)
-  WebKit(env)               WebKitGTK's MiniBrowser --automation through WebKitWebDriver
-  Firefox(env)              firefox.py: Firefox ESR over WebDriver BiDi
-
+"""engines.py: the game's page in each browser engine, behind one Page: Chromium(env, flags)
+(headless with SwiftShader unless FLAGS say otherwise; cdp() sends DevTools' own commands) and
+Firefox(env) (headful under the display in ENV), each driven with a fresh profile by puppeteer-core
+in a Node process (bridge.mjs); WebKit(env), MiniBrowser through WebKitWebDriver (selenium).
 An engine gives goto(url), js(body, *args) (BODY a function body that sees `arguments`), png()
-(CSS pixels), pointer("move" | "down" | "up", x, y, button) (PointerEvent.button), wheel(x, y, dy),
-key("down" | "up", KeyboardEvent.key), viewport(w, h), frame(iframe id or None), console() ->
-[(level, text)] since the last call, and close(); Page builds the rest on them.
-"""
+(CSS pixels), pointer("move" | "down" | "up", x, y, button) (PointerEvent.button), wheel(x, y,
+dy), key("down" | "up", KeyboardEvent.key), viewport(w, h), frame(iframe id or None), console()
+-> [(level, text)] since the last call, and close(); Page builds on them."""
 import base64
+import json
 import os
+import pathlib
+import re
+import select
+import subprocess
 import tempfile
 import time
 
 from selenium import webdriver
-from selenium.common.exceptions import WebDriverException
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
 from selenium.webdriver.common.keys import Keys
 
 import site_server
+from desktop import end_process
 from screens import Closing, Player, Shot, check, log, wait_until
 
+HERE = os.path.dirname(os.path.abspath(__file__))
 CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-gl=angle", "--use-angle=swiftshader",
-                  "--enable-unsafe-swiftshader", "--disable-background-networking",
-                  "--disable-component-update", "--no-first-run"]
-NO_WEBGL_FLAGS = ["--disable-webgl", "--disable-3d-apis"]
+                  "--enable-unsafe-swiftshader", "--disable-component-update"]
 WIDTH, HEIGHT = 800, 600
 # axe-core, pinned in package.json, and its own setTimeout: it arms the page's, then takes its delay
 # back out of the delays the page's timers are checked by, which only the game's may fill.
-AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node_modules", "axe-core",
-                   "axe.min.js")
+AXE = os.path.join(HERE, "node_modules", "axe-core", "axe.min.js")
 QUIET_TIMEOUT = ("const setTimeout = (...args) => { const id = window.setTimeout(...args);"
                  " if (window.velkDelays) velkDelays.pop(); return id; };\n")
-SELENIUM_KEYS = {name: getattr(Keys, key) for name, key in (
-    ("ArrowLeft", "ARROW_LEFT"), ("ArrowRight", "ARROW_RIGHT"), ("ArrowUp", "ARROW_UP"),
-    ("ArrowDown", "ARROW_DOWN"), ("Escape", "ESCAPE"), ("F1", "F1"), ("PageUp", "PAGE_UP"),
-    ("PageDown", "PAGE_DOWN"), ("End", "END"), ("Shift", "SHIFT"))}
-# WebKitWebDriver has no log endpoint and no BiDi, and MiniBrowser's console setting does not reach
-# the pages it opens for automation: each document gets listeners that keep what the console would
-# show as an error or a warning.
-CONSOLE_HOOK = """if (!window.velkConsole) {
-  const kept = window.velkConsole = [], keep = (level, text) => kept.push([level, String(text)]);
-  addEventListener('error', e => keep('error', e.message ||
-      'failed to load ' + (e.target && (e.target.src || e.target.href))), true);
-  addEventListener('unhandledrejection', e => keep('error', 'unhandled rejection: ' + e.reason));
-  document.addEventListener('securitypolicyviolation', e => keep('error',
-      'Content-Security-Policy: ' + e.violatedDirective + ' refused ' + e.blockedURI));
-  for (const [name, level] of [['error', 'error'], ['warn', 'warning']]) {
-    const original = console[name];
-    console[name] = function (...words) {
-      keep(level, words.join(' '));
-      return original.apply(this, words);
-    };
-  }
-}"""
+# What WebKit's pages log, kept by listeners each document gets (see the file).
+CONSOLE_HOOK = pathlib.Path(HERE, "webkit_console.js").read_text(encoding="utf-8")
 
 
 class Page(Player, Closing):
@@ -90,11 +68,10 @@ class Page(Player, Closing):
     def shot(self): return Shot.load(self.png())
 
     def open(self, url, frame=None):
-        """Opens URL, and in it the iframe FRAME if given, once the game's timer ticks there."""
+        """Opens URL, and in it the iframe FRAME if given; returns the title screen's shot."""
         self.goto(url)
-        if frame:
-            self.frame(frame)
-        wait_until(15, lambda: (self.stats() or {}).get("ticks", 0) > 0, "velkStats() ticking")
+        self.frame(frame)
+        return self.wait_shot(20, "menu_shown", "the title screen at " + url)
 
     def wait_state(self, state, seconds, what):
         wait_until(seconds, lambda: (self.stats() or {}).get("state") == state, what)
@@ -122,21 +99,15 @@ class Page(Player, Closing):
             self.key("down", key)
             self.key("up", key)
 
-    def console_errors(self):
-        """Console errors so far, reported violations of the page's policy included; warnings
-        are logged as they come."""
-        errors = self.__dict__.setdefault("errors", [])
-        while site_server.REPORTS:
-            errors.append("Content-Security-Policy report: " + site_server.REPORTS.pop(0))
-        for level, text in self.console():
-            if level == "error":
-                errors.append(text)
-            elif level == "warning":
-                log("%s console warning: %s" % (self.name, text))
-        return list(errors)
-
     def check_console(self, where):
-        errors = self.console_errors()
+        """No console error since the last look, nor a reported violation of the page's policy;
+        warnings are logged."""
+        errors = ["Content-Security-Policy report: " + text for text in site_server.REPORTS]
+        site_server.REPORTS.clear()
+        for level, text in self.console():
+            errors += [text] if level == "error" else []
+            if level == "warning":
+                log("%s console warning: %s" % (self.name, text))
         check(not errors, "%s console errors %s:\n  %s" % (self.name, where, "\n  ".join(errors)))
 
     def check_axe(self, where):
@@ -149,12 +120,6 @@ class Page(Player, Closing):
                         " v.nodes.map(n => n.target.join(' ')).join(', ')))")
         check(not found, "axe-core %s: %s" % (where, "; ".join(found)))
 
-    def wait_ticking(self, what, ticks=10, seconds=5, counter="ticks"):
-        """Waits until the game's timer has run TICKS more times (or drawn as many frames)."""
-        start = self.stats()[counter]
-        wait_until(seconds, lambda: self.stats()[counter] >= start + ticks,
-                   "%d %s %s" % (ticks, counter, what))
-
     def check_stopped(self, what, seconds=0.5):
         """The timer and the drawing do not run for SECONDS."""
         before = self.stats()
@@ -163,52 +128,83 @@ class Page(Player, Closing):
         check((after["ticks"], after["frames"]) == (before["ticks"], before["frames"]),
               "the game still runs %s: %s, then %s" % (what, before, after))
 
-
-class _Selenium(Page):
-    driver = None
-
-    def goto(self, url): self.driver.get(url)
-    def js(self, body, *args): return self.driver.execute_script(body, *args)
-
-    def pointer(self, action, x=0, y=0, button=0):
-        chain = ActionChains(self.driver)
-        p = chain.w3c_actions.pointer_action
-        p.move_to_location(x, y) if action == "move" else getattr(p, "pointer_" + action)(button)
-        chain.perform()
-
-    def wheel(self, x, y, dy):
-        origin = ScrollOrigin.from_viewport(x, y)
-        ActionChains(self.driver).scroll_from_origin(origin, 0, dy).perform()
-
-    def key(self, action, name):
-        chain = ActionChains(self.driver)
-        getattr(chain, "key_" + action)(SELENIUM_KEYS.get(name, name)).perform()
-
-    def frame(self, name):
-        self.driver.switch_to.frame(name) if name else self.driver.switch_to.default_content()
-
-    def close(self): self.driver.quit()
+    def expect_quit(self, how):
+        """The game has quit HOW: its state says so, the message shows, the game stays stopped
+        and no console error came."""
+        self.wait_state("quit", 5, "state quit " + how)
+        check(self.message(), "no #message " + how)
+        self.check_stopped(how)
+        self.check_console(how)
 
 
-class Chromium(_Selenium):
-    name, ratio = "Chromium", 1
-
-    def __init__(self, extra_flags=(), flags=CHROMIUM_FLAGS, env=None):
-        self.profile = tempfile.TemporaryDirectory(prefix="velk-chromium-")
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in [*flags, *extra_flags, "--user-data-dir=" + self.profile.name]:
-            options.add_argument(flag)
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+class Puppeteer(Page):
+    def __init__(self, env, **options):
+        self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(["node", os.path.join(HERE, "bridge.mjs")], cwd=HERE,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=self.stderr)
         try:
-            service = Service("/usr/bin/chromedriver", env=dict(os.environ, **env) if env else None)
-            self.driver = webdriver.Chrome(service=service, options=options)
+            options.update(env=env or {}, headless=False, defaultViewport=None)
+            self.version = self.call("bridge", "launch", options).split("/")[-1]
             self.viewport(WIDTH, HEIGHT)
         except BaseException:
             self.close()
             raise
 
-    def cdp(self, command, params=None): return self.driver.execute_cdp_cmd(command, params or {})
+    def call(self, target, method, *args):
+        """TARGET.METHOD(*ARGS) in the bridge; a browser's start may take two minutes."""
+        try:
+            self.process.stdin.write(json.dumps([target, method, *args]).encode() + b"\n")
+            self.process.stdin.flush()
+            ready = select.select([self.process.stdout], [], [], 120)[0]
+            line = ready and self.process.stdout.readline()
+            answer = json.loads(line) if line else {"error": "no answer"}
+        except OSError as e:
+            answer = {"error": str(e)}
+        if "error" in answer:
+            self.stderr.seek(0)
+            said = self.stderr.read()[-2000:].decode(errors="replace")
+            raise OSError("%s, %s.%s: %s\n%s" % (self.name, target, method, answer["error"], said))
+        return answer["value"]
+
+    def goto(self, url): self.call("page", "goto", url)
+    def js(self, body, *args): return self.call("bridge", "run", body, args)
+
+    def png(self): return base64.b64decode(self.call("page", "screenshot", {"encoding": "base64"}))
+
+    def pointer(self, action, x=0, y=0, button=0):
+        args = [x, y] if action == "move" else [{"button": ("left", "middle", "right")[button]}]
+        self.call("mouse", action, *args)
+
+    def wheel(self, x, y, dy): self.call("mouse", "wheel", {"deltaY": dy})
+    def key(self, action, name): self.call("keyboard", action, name)
+    def frame(self, name): self.call("bridge", "enter", name)
+    def console(self): return [tuple(e) for e in self.call("bridge", "console")]
+
+    def viewport(self, width, height):
+        self.call("page", "setViewport", {"width": width, "height": height})
+
+    def close(self):
+        self.process.stdin.close()   # the bridge, and puppeteer on SIGTERM, close the browser
+        end_process(self.process, 30)
+        self.stderr.close()
+
+
+class Firefox(Puppeteer):
+    name = "Firefox"
+
+    def __init__(self, env):
+        Puppeteer.__init__(self, env, browser="firefox", executablePath="/usr/bin/firefox-esr")
+
+
+class Chromium(Puppeteer):
+    name, ratio = "Chromium", 1
+
+    def __init__(self, env=None, flags=CHROMIUM_FLAGS):
+        Puppeteer.__init__(self, env, browser="chrome", executablePath="/usr/bin/chromium",
+                           args=flags)
+
+    def cdp(self, method, params=None): return self.call("cdp", "send", method, params or {})
 
     def viewport(self, width, height, ratio=1, mobile=False, **more):
         self.size, self.ratio = (width, height), ratio
@@ -222,20 +218,8 @@ class Chromium(_Selenium):
         png = self.cdp("Page.captureScreenshot", dict(format="png", **clip))["data"]
         return base64.b64decode(png)
 
-    def console(self):
-        levels = {"SEVERE": "error", "WARNING": "warning"}
-        return [(levels.get(e["level"], e["level"].lower()), e["message"])
-                for e in self.driver.get_log("browser")]
 
-    def close(self):
-        try:
-            if self.driver:
-                self.driver.quit()
-        finally:
-            self.profile.cleanup()
-
-
-class WebKit(_Selenium):
+class WebKit(Page):
     """MiniBrowser under the display in ENV; its toolbar is sized away in viewport()."""
     name = "WebKit"
 
@@ -243,25 +227,36 @@ class WebKit(_Selenium):
         options = webdriver.WebKitGTKOptions()
         options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
         options.add_argument("--automation")
-        saved = dict(os.environ)
-        os.environ.update(env)   # this selenium's WebKitGTK driver takes no environment
-        try:
-            self.driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
-                                              options=options)
-        finally:
-            os.environ.clear()
-            os.environ.update(saved)
+        os.environ.update(env)   # this selenium's WebKitGTK driver takes no environment but ours
+        self.driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
+                                          options=options)
         self.viewport(WIDTH, HEIGHT)
 
     def goto(self, url):
         self.driver.get(url)
         self.js(CONSOLE_HOOK)
 
-    def frame(self, name):
-        _Selenium.frame(self, name)
-        self.js(CONSOLE_HOOK)
-
+    def js(self, body, *args): return self.driver.execute_script(body, *args)
     def png(self): return self.driver.get_screenshot_as_png()
+
+    def pointer(self, action, x=0, y=0, button=0):
+        chain = ActionChains(self.driver)
+        p = chain.w3c_actions.pointer_action
+        p.move_to_location(x, y) if action == "move" else getattr(p, "pointer_" + action)(button)
+        chain.perform()
+
+    def wheel(self, x, y, dy):
+        origin = ScrollOrigin.from_viewport(x, y)
+        ActionChains(self.driver).scroll_from_origin(origin, 0, dy).perform()
+
+    def key(self, action, name):
+        """Selenium names the keys as KeyboardEvent.key does, in capitals, words split by _."""
+        key = getattr(Keys, re.sub(r"(?<=.)([A-Z])", r"_\1", name).upper()) if name[1:] else name
+        getattr(ActionChains(self.driver), "key_" + action)(key).perform()
+
+    def frame(self, name):
+        self.driver.switch_to.frame(name) if name else self.driver.switch_to.default_content()
+        self.js(CONSOLE_HOOK)
 
     def viewport(self, width, height):
         for _ in range(3):
@@ -272,14 +267,12 @@ class WebKit(_Selenium):
             self.driver.set_window_rect(0, 0, rect["width"] + width - inner[0],
                                         rect["height"] + height - inner[1])
             time.sleep(0.2)
-        raise WebDriverException("WebKit's page is %s, not %dx%d" % (inner, width, height))
+        raise OSError("WebKit's page is %s, not %dx%d" % (inner, width, height))
 
     def console(self):
         return [tuple(e) for e in self.js("const k = window.velkConsole || []; return k.splice(0)")]
 
+    def close(self): self.driver.quit()
 
-def open_engine(name, display=None):
-    """A fresh page of engine NAME ("chromium", "firefox", "webkit"), the last two under DISPLAY
-    (an Xvfb's env)."""
-    from firefox import Firefox
-    return {"chromium": lambda _: Chromium(), "firefox": Firefox, "webkit": WebKit}[name](display)
+
+ENGINES = {"chromium": Chromium, "firefox": Firefox, "webkit": WebKit}

@@ -1,17 +1,17 @@
 """screens.py: what the game shows, on any platform. A Shot is an RGB picture (numpy, rows top
-down) with the screen checks (menu_shown, race_shown, crash_shown and their parts) laid out for
-its size; the comparisons of a shot with another platform's and with the reference shots in
-golden/, which leave the shots and a difference image behind when they fail; and the Player, the
-game on any platform (desktop.py, engines.py), with the two moves all share: wait for a screen,
-play a race to its crash."""
+down) with the screen checks (menu_shown, race_shown, crash_shown) laid out for its size; shots
+are compared with another platform's and with the reference shots in golden/; a Player is the game
+on any platform (desktop.py, engines.py)."""
 import io
 import os
+import pathlib
 import time
 
 import numpy as np
 from PIL import Image
 
-GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden")
+GOLDEN = pathlib.Path(__file__).resolve().parent / "golden"
+CHROMIUM_VERSION = GOLDEN / "chromium" / "chromium-version.txt"
 # A browser's shot against the desktop's: a channel may differ by TOLERANCE before its pixel
 # counts as differing, and at most MAX_DIFFERING per cent of the pixels may.
 TOLERANCE, MAX_DIFFERING = 16, 1.0
@@ -23,8 +23,7 @@ TEXT_BOXES = {
               "help line 2": (10, 30, 300, 54), "Quit label": (323, 223, 477, 257),
               "Start Game label": (323, 283, 477, 317)},
     "crash": {"crash line": (290, 140, 540, 164), "Menu label": (323, 223, 477, 257),
-              "Restart label": (323, 283, 477, 317)},
-}
+              "Restart label": (323, 283, 477, 317)}}
 
 
 # Colours, over arrays of r, g, b (ints); near is within 2.
@@ -43,7 +42,7 @@ def OBSTACLE(r, g, b):
 
 
 class Failure(AssertionError):
-    """A check of the game failed; the message says what was seen."""
+    """A check of the game failed."""
 
 
 def check(condition, message):
@@ -80,37 +79,30 @@ class Shot:
     def save(self, path): Image.fromarray(self.rgb).save(path)
 
     def matches(self, pred, x0, y0, x1, y1):
-        """PRED over the inclusive box, clipped to the picture: (mask, x and y of its corner)."""
-        x0, y0 = max(x0, 0), max(y0, 0)
-        part = self.rgb[y0:max(y1 + 1, 0), x0:max(x1 + 1, 0)].astype(np.int32)
-        return pred(part[..., 0], part[..., 1], part[..., 2]), x0, y0
+        """PRED over the inclusive box, clipped to the picture."""
+        part = self.rgb[max(y0, 0):max(y1 + 1, 0), max(x0, 0):max(x1 + 1, 0)].astype(np.int32)
+        return pred(part[..., 0], part[..., 1], part[..., 2])
 
-    def where(self, pred): return self.matches(pred, 0, 0, self.w - 1, self.h - 1)[0]
-    def count(self, pred, *box): return int(self.matches(pred, *box)[0].sum())
-    def all_in(self, pred, *box): return bool(self.matches(pred, *box)[0].all())
+    def where(self, pred): return self.matches(pred, 0, 0, self.w - 1, self.h - 1)
+    def count(self, pred, *box): return int(self.matches(pred, *box).sum())
+    def all_in(self, pred, *box): return bool(self.matches(pred, *box).all())
+
+    def around(self, pred, x0, y0, x1, y1):
+        """PRED over the inclusive box placed relative to the picture's centre."""
+        return self.matches(pred, self.w // 2 + x0, self.h // 2 + y0,
+                            self.w // 2 + x1, self.h // 2 + y1)
 
     # The screens, laid out for the picture's size. Both buttons are 160 x 40, centred across; the
     # first centred down, the second 60 px higher; their fill is probed in 16 px strips inside
-    # each end, clear of label and outline.
+    # each end, clear of label and outline. The title's baseline starts at (W/2 - 70, H/2 - 120);
+    # the crash line's at (W/2 - 110, H/2 - 140).
     def buttons_shown(self):
-        x = self.w // 2 - 80
-        return all(self.all_in(BUTTON, x + 5, top + 5, x + 20, top + 35) and
-                   self.all_in(BUTTON, x + 140, top + 5, x + 155, top + 35)
-                   for top in (self.h // 2 - 20, self.h // 2 - 80))
+        return all(self.around(BUTTON, x, top + 5, x + 15, top + 35).all()
+                   for x in (-75, 60) for top in (-20, -80))
 
-    def buttons_gone(self):
-        return self.count(BUTTON, self.w // 2 - 80, self.h // 2 - 80,
-                          self.w // 2 + 80, self.h // 2 + 20) < 20
-
-    # The title's baseline starts at (W/2 - 70, H/2 - 120); the crash line's at (W/2 - 110,
-    # H/2 - 140).
-    def title_text(self):
-        return self.count(WHITE, self.w // 2 - 70, self.h // 2 - 134,
-                          self.w // 2 + 70, self.h // 2 - 120) >= 30
-
-    def crash_text(self):
-        return self.count(WHITE, self.w // 2 - 110, self.h // 2 - 154,
-                          self.w // 2 - 60, self.h // 2 - 140) >= 20
+    def buttons_gone(self): return self.around(BUTTON, -80, -80, 80, 20).sum() < 20
+    def title_text(self): return self.around(WHITE, -70, -134, 70, -120).sum() >= 30
+    def crash_text(self): return self.around(WHITE, -110, -154, -60, -140).sum() >= 20
 
     def top_left_text(self):
         """"Score: ..." during a race, or the first help line on the title screen."""
@@ -119,26 +111,25 @@ class Shot:
     def sky_at_top(self):
         return self.all_in(SKY, 0, 0, 20, 10) and self.all_in(SKY, self.w - 21, 0, self.w - 1, 10)
 
+    def race_shown(self): return self.buttons_gone() and self.top_left_text() and self.sky_at_top()
+
     def menu_shown(self):
         return self.buttons_shown() and self.title_text() and not self.crash_text()
 
     def crash_shown(self):
         return self.buttons_shown() and self.crash_text() and not self.title_text()
 
-    def race_shown(self):
-        return self.buttons_gone() and self.top_left_text() and self.sky_at_top()
-
     def car_at(self):
         """Mean (x, y) of the car's red body in the lower half, (-1, -1) when it is not seen."""
-        ys, xs = np.nonzero(self.matches(CAR_RED, 0, self.h // 2, self.w - 1, self.h - 1)[0])
+        ys, xs = np.nonzero(self.matches(CAR_RED, 0, self.h // 2, self.w - 1, self.h - 1))
         return (xs.mean(), self.h // 2 + ys.mean()) if len(xs) > 200 else (-1, -1)
 
     def course_pixels(self):
         """Obstacle pixels on the road under the title and crash camera at 800 x 600: inside the
         asphalt's wedge towards the vanishing point (400, 50), where no tree ever reaches."""
-        mask, x0, y0 = self.matches(OBSTACLE, 150, 55, 650, 215)
-        y, x = np.ogrid[y0:y0 + mask.shape[0], x0:x0 + mask.shape[1]]
-        return int((mask & ((x - 400) ** 2 < (0.45 * (y - 50)) ** 2)).sum())
+        y, x = np.ogrid[55:216, 150:651]
+        wedge = (x - 400) ** 2 < (0.45 * (y - 50)) ** 2
+        return int((self.matches(OBSTACLE, 150, 55, 650, 215) & wedge).sum())
 
 
 class Closing:
@@ -148,17 +139,18 @@ class Closing:
 
 
 class Player:
-    """The game on some platform: a subclass gives shot() and click(x, y)."""
+    """The game on some platform: a subclass gives shot() and click(x, y). reach(step) plays the
+    fixed script every platform plays up to STEP, and returns its shot: title, the first race
+    with no key held, "Restart", the second race, "Menu". With no key held a race, so its score
+    and the next course, never depends on timing."""
+    STEPS = ("title", "crash1", "crash2", "title2")
 
     def wait_shot(self, seconds, check_name, what, poll=0.1):
         """Shoots until the screen check CHECK_NAME holds; returns that shot."""
-        shots = []
-
         def shown():
-            shots[:] = [self.shot()]
-            return getattr(shots[0], check_name)()
-        wait_until(seconds, shown, what, poll)
-        return shots[0]
+            shot = self.shot()
+            return getattr(shot, check_name)() and shot
+        return wait_until(seconds, shown, what, poll)
 
     def racing(self, press, seconds=40):
         """A shot of a race, PRESS()ing "Start Game" or "Restart" until one shows: on a loaded
@@ -168,36 +160,28 @@ class Player:
             if shot.buttons_shown():
                 press()
             return shot.race_shown() and shot
-        return wait_until(seconds, race, "a race", poll=0.1)
+        return wait_until(seconds, race, "a race")
 
-    def race_to_crash(self, x, y):
-        """Clicks at (X, Y) ("Start Game" or "Restart"), sees the race, then waits for the crash
-        screen and returns its shot. With no key held a race never depends on timing."""
-        self.click(x, y)
-        self.wait_shot(15, "race_shown", "a race after the click at %d,%d" % (x, y))
+    def race_to_crash(self):
+        """Clicks "Start Game" or "Restart" in an 800 x 600 window, sees the race, then waits for
+        the crash screen and returns its shot."""
+        self.click(400, 300)
+        self.wait_shot(15, "race_shown", "a race after the click")
         return self.wait_shot(120, "crash_shown", "the crash screen", poll=0.3)
 
-
-class Script:
-    """The fixed script every platform plays: title, the first race with no key held, "Restart",
-    the second race, "Menu". With no key held a race, so its score and the next course, never
-    depends on timing. reach(step) plays the steps not yet played up to STEP; returns its shot."""
-    STEPS = ("title", "crash1", "crash2", "title2")
-
-    def __init__(self, player): self.player, self.shots = player, {}
-
     def reach(self, step):
+        reached = self.__dict__.setdefault("reached", {})
         for s in self.STEPS[:self.STEPS.index(step) + 1]:
-            if s not in self.shots:
-                self.shots[s] = self.play(s)
-        return self.shots[step]
+            if s not in reached:
+                reached[s] = self.play(s)
+        return reached[step]
 
     def play(self, step):
         if step.startswith("crash"):
-            return self.player.race_to_crash(400, 300)   # "Start Game", then "Restart"
+            return self.race_to_crash()
         if step == "title2":
-            self.player.click(400, 240)   # "Menu"
-        return self.player.wait_shot(20, "menu_shown", "the title screen (%s)" % step)
+            self.click(400, 240)   # "Menu"
+        return self.wait_shot(20, "menu_shown", "the title screen (%s)" % step)
 
 
 def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
@@ -207,13 +191,12 @@ def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
     reference darkened, red where the pixels differ, yellow where the texts do."""
     check((reference.w, reference.h) == (shot.w, shot.h), "a shot of %dx%d" % (shot.w, shot.h))
     diff = np.abs(reference.rgb.astype(np.int16) - shot.rgb).max(axis=2)
-    differing, text_bad = diff > tolerance, np.zeros(diff.shape, bool)
+    differing, text_bad, bad = diff > tolerance, np.zeros(diff.shape, bool), []
     white = reference.where(WHITE) | shot.where(WHITE)
-    for x0, y0, x1, y1 in (boxes or {}).values():
+    for text, (x0, y0, x1, y1) in (boxes or {}).items():
         box = np.s_[y0:y1 + 1, x0:x1 + 1]
         text_bad[box] = white[box] & (diff[box] > 0)
-    bad = [n for n, (x0, y0, x1, y1) in (boxes or {}).items()
-           if text_bad[y0:y1 + 1, x0:x1 + 1].any()]
+        bad += [text] if text_bad[box].any() else []
     log("%s: %d pixels differ by more than %g/255 (at most %d may, max %d); texts differ in %s"
         % (name, differing.sum(), tolerance, allowed, diff.max(), bad or "none"))
     if differing.sum() > allowed or bad:
@@ -223,51 +206,46 @@ def compare(name, reference, shot, tolerance, allowed, artefacts, boxes=None):
         marked = reference.rgb // 3
         marked[differing], marked[text_bad] = (255, 0, 0), (255, 255, 0)
         Shot(marked).save(os.path.join(artefacts, "diff-%s.png" % name))
-        raise Failure("%s differs: %d pixels, texts in %s; see %s" % (name, differing.sum(), bad or
-                                                                      "none", artefacts))
+        raise Failure("%s differs: %d pixels, texts in %s; see %s"
+                      % (name, differing.sum(), bad or "none", artefacts))
 
 
-def expect_same(name, screen, desktop, other, artefacts):
-    """OTHER shows SCREEN ("title" or "crash") as DESKTOP does: at most MAX_DIFFERING per cent of
-    the pixels differ by more than TOLERANCE, and every pixel of its texts white in either is the
-    same in both; the help lines stay top left, the rest keeps its place to the centre."""
+def expect_same(name, desktop, other, artefacts):
+    """OTHER shows the screen DESKTOP shows (the crash screen when NAME says so, else the title):
+    at most MAX_DIFFERING per cent of the pixels differ by more than TOLERANCE, and every pixel of
+    its texts white in either is the same in both; the help lines stay top left, the rest keeps
+    its place to the centre."""
     dx, dy = desktop.w // 2 - 400, desktop.h // 2 - 300
     boxes = {n: b if n.startswith("help") else (b[0] + dx, b[1] + dy, b[2] + dx, b[3] + dy)
-             for n, b in TEXT_BOXES[screen].items()}
+             for n, b in TEXT_BOXES["crash" if name.startswith("crash") else "title"].items()}
     compare(name, desktop, other, TOLERANCE, desktop.w * desktop.h * MAX_DIFFERING / 100, artefacts,
             boxes)
 
 
-def expect_golden(name, shot, tolerance, allowed, artefacts, update=False):
-    """SHOT against golden/NAME.png, or with UPDATE it becomes that reference instead."""
-    path = os.path.join(GOLDEN, name + ".png")
+def expect_golden(name, shot, artefacts, update=False, chromium=None):
+    """SHOT against the reference golden/NAME.png, or with UPDATE it becomes that reference.
+
+    The desktop game's title and first crash come out the same to the pixel on every run (Xvfb,
+    Mesa llvmpipe): at most 10 pixels may differ by more than 3 % of full scale in a channel
+    (ImageMagick's `compare -metric AE -fuzz 3%`), room for a driver's rounding but not for one
+    model drawn wrong.
+
+    Headless Chromium with SwiftShader, whose version CHROMIUM names, draws the same pixels on
+    every run, so its shots have references of their own (golden/chromium/), taken with the
+    version chromium-version.txt names: at most 10 pixels may differ by more than 8 in a channel.
+    Another version may round otherwise: then at most 0.1 % may differ by more than TOLERANCE,
+    still too few for a small model drawn wrong, and a warning says to renew the references."""
+    tolerance, allowed = 0.03 * 255, 10
+    if chromium:
+        name = "chromium/" + name
+        if update:
+            CHROMIUM_VERSION.write_text(chromium + "\n")
+        same = CHROMIUM_VERSION.read_text().strip() == chromium
+        if not same:
+            log("WARNING: the browser's reference shots are another Chromium's than %s: compared "
+                "loosely; take them anew with tests/e2e/update-golden.sh" % chromium)
+        tolerance, allowed = (8, 10) if same else (TOLERANCE, shot.w * shot.h // 1000)
+    path = GOLDEN / (name + ".png")
     if update:
         return shot.save(path)
     compare(os.path.basename(name), Shot.load(path), shot, tolerance, allowed, artefacts)
-
-
-def desktop_golden(name, shot, artefacts, update=False):
-    """The desktop game's title and first crash come out the same to the pixel on every run
-    (Xvfb, Mesa llvmpipe): at most 10 pixels may differ by more than 3 % of full scale in a
-    channel (ImageMagick's `compare -metric AE -fuzz 3%`), room for a driver's rounding but not
-    for one model drawn wrong."""
-    expect_golden(name, shot, 0.03 * 255, 10, artefacts, update)
-
-
-def chromium_golden(name, shot, version, artefacts, update=False):
-    """Headless Chromium with SwiftShader draws the same pixels on every run, so its shots have
-    references of their own (golden/chromium/), taken with the version chromium-version.txt names:
-    at most 10 pixels may differ by more than 8 in a channel. Another version may round otherwise:
-    then at most 0.1 % may differ by more than TOLERANCE, still too few for a small model drawn
-    wrong, and a warning says that the references need renewing."""
-    version_file = os.path.join(GOLDEN, "chromium", "chromium-version.txt")
-    if update:
-        with open(version_file, "w") as f:
-            f.write(version + "\n")
-    with open(version_file) as f:
-        same = f.read().strip() == version
-    if not same:
-        log("WARNING: the browser's reference shots are another Chromium's than %s: compared "
-            "loosely; take them anew with tests/e2e/update-golden.sh" % version)
-    tolerance, allowed = (8, 10) if same else (TOLERANCE, shot.w * shot.h // 1000)
-    expect_golden("chromium/" + name, shot, tolerance, allowed, artefacts, update)

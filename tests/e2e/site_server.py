@@ -1,7 +1,7 @@
 """site_server.py: the one way the tests serve the site: Site(folder) serves it on 127.0.0.1 from
-a thread, with two extra pages (FRAME_PAGE, EMBED_PAGE) and the page's Content-Security-Policy
-also sent as a report-only header whose reports land in REPORTS; close() drops every connection,
-those a browser opened ahead of time included, as a server gone offline would."""
+a thread, with an extra page (EMBED_PAGE) and the page's Content-Security-Policy also sent as a
+report-only header whose reports land in REPORTS; close() drops every connection, those a browser
+opened ahead of time included, as a server gone offline would."""
 import functools
 import http.server
 import json
@@ -13,13 +13,7 @@ import types
 
 from screens import Closing
 
-FRAME_PAGE, EMBED_PAGE, REPORT_PATH = "velk-test-frame.html", "velk-test-embedded.html", "/velk-csp"
-# The game in an iframe at the top-left corner, which the test can give any client area, a zero
-# height included (a zero in the viewport emulation means "no override").
-FRAME_HTML = b"""<!doctype html><html><head><meta charset="utf-8"><title>frame</title>
-<link rel="icon" href="data:,"></head>
-<body style="margin:0;overflow:hidden"><iframe id="game" src="index.html"
- style="border:0;display:block;width:800px;height:600px"></iframe></body></html>"""
+EMBED_PAGE, REPORT_PATH = "velk-test-embedded.html", "/velk-csp"
 # The game in an iframe filling the viewport atop a page three viewports tall, as a site might
 # embed it, with its scroll bars hidden so that the game keeps the whole viewport.
 EMBED_HTML = b"""<!doctype html><html style="scrollbar-width:none"><head><meta charset="utf-8">
@@ -28,28 +22,22 @@ EMBED_HTML = b"""<!doctype html><html style="scrollbar-width:none"><head><meta c
 <body style="margin:0"><iframe id="game" src="index.html"
  style="border:0;display:block;width:100vw;height:100vh"></iframe>
 <div style="height:200vh"></div></body></html>"""
-EXTRA_PAGES = {FRAME_PAGE: FRAME_HTML, EMBED_PAGE: EMBED_HTML}
 REPORTS = []   # what the sites' policy reports say was blocked, not yet looked at
 
 
 class _Handler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
-                      ".html": "text/html", ".css": "text/css", ".txt": "text/plain",
-                      ".webmanifest": "application/manifest+json"}
-
     def do_GET(self):
-        page = EXTRA_PAGES.get(self.path.lstrip("/"))
-        if not page:
+        if self.path != "/" + EMBED_PAGE:
             return super().do_GET()
         self.send_response(200)
         self.send_header("Content-Type", "text/html")
-        self.send_header("Content-Length", str(len(page)))
+        self.send_header("Content-Length", str(len(EMBED_HTML)))
         self.end_headers()
-        self.wfile.write(page)
+        self.wfile.write(EMBED_HTML)
 
     def end_headers(self):
         path, policy = self.path.split("?")[0], self.server.policy
-        if policy and path.endswith((".html", "/")) and path.lstrip("/") not in EXTRA_PAGES:
+        if policy and path.endswith((".html", "/")) and path != "/" + EMBED_PAGE:
             self.send_header("Content-Security-Policy-Report-Only",
                              "%s; report-uri %s" % (policy, REPORT_PATH))
         super().end_headers()

@@ -1,15 +1,10 @@
-"""The browser build in each engine (`page`: Chromium headless with SwiftShader, Firefox and WebKit
-under Xvfb over llvmpipe). Each plays the fixed script the desktop game played (title, first race
-with no key held, "Restart", second race, "Menu"); with no key held the races never depend on
-timing, so each screen, score included, must be the desktop's, and headless Chromium's also its
-own reference shots. Then each browser alone: cursor, other window sizes, context loss, the
-exact input the game hears, keys, quitting, no console error; the game in a frame and embedded
-in a taller page; and a Chromium without WebGL."""
+"""The browser build in each engine: Chromium headless with SwiftShader, Firefox and WebKit under
+Xvfb over llvmpipe; the game in a frame atop a taller page; a Chromium without WebGL."""
 import pytest
 
-from engines import HEIGHT, NO_WEBGL_FLAGS, WIDTH, Chromium, open_engine
-from screens import RESIZED, Script, check, chromium_golden, expect_same, log, wait_until
-from site_server import EMBED_PAGE, FRAME_PAGE
+from engines import CHROMIUM_FLAGS, ENGINES, HEIGHT, WIDTH, Chromium
+from screens import RESIZED, check, expect_golden, expect_same, log, wait_until
+from site_server import EMBED_PAGE
 
 # Records the delay of every setTimeout the page arms, before any of its scripts runs.
 RECORD_DELAYS = ("window.velkDelays = []; const armTimeout = window.setTimeout;"
@@ -25,54 +20,45 @@ BUTTONS = ("LEFT_BUTTON", "MIDDLE_BUTTON", "RIGHT_BUTTON")   # by PointerEvent.b
 SCROLLING_KEYS = ("ArrowDown", " ", "PageDown", "End", "ArrowRight")
 
 
-@pytest.fixture(scope="class", params=["chromium", "firefox", "webkit"])
-def page(request):
-    """A fresh page of each engine for each class; Firefox and WebKit share the one Xvfb."""
-    with open_engine(request.param, request.param != "chromium" and
-                     request.getfixturevalue("display")) as engine:
-        yield engine
-
-
-class Loading(Script):
-    """The fixed script, after a step "load": the page opened and the game's timer ticking."""
-    STEPS = ("load",) + Script.STEPS
-
-    def __init__(self, page, site):
-        Script.__init__(self, page)
-        self.site = site
-
-    def play(self, step):
-        if step != "load":
-            return Script.play(self, step)
-        if self.player.name == "Chromium":
-            self.player.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": RECORD_DELAYS})
-        self.player.open(self.site.url())
+@pytest.fixture(scope="class", params=list(ENGINES))
+def engine(request):
+    """A fresh browser of each engine for each class, all on the one Xvfb (headless Chromium
+    draws no window there)."""
+    with ENGINES[request.param](request.getfixturevalue("display")) as page:
+        yield page
 
 
 @pytest.fixture(scope="class")
-def script(page, site): return Loading(page, site)
+def page(engine, site):
+    if engine.name != "WebKit":
+        engine.call("page", "evaluateOnNewDocument", RECORD_DELAYS)
+    engine.open(site.url())
+    return engine
 
 
 @pytest.fixture
-def same(page, desktop_shots, art, update_golden):
+def same(engine, desktop_shots, art, update_golden):
     """same(name, shot): SHOT is the desktop's shot NAME (and in Chromium, with REFERENCE, the
     browser's own reference shot)."""
     def compare(name, shot, reference=False):
-        expect_same(name, "crash" if name.startswith("crash") else "title", desktop_shots[name],
-                    shot, art)
-        if reference and page.name == "Chromium":
-            chromium_golden(name, shot, page.driver.capabilities["browserVersion"], art,
-                            update_golden)
+        expect_same(name, desktop_shots[name], shot, art)
+        if reference and engine.name == "Chromium":
+            expect_golden(name, shot, art, update_golden, chromium=engine.version)
     return compare
+
+
+def wait_ticking(page, what, counter="ticks"):
+    """Waits until the game's timer has run 10 more times (or drawn as many frames)."""
+    start = page.stats()[counter]
+    wait_until(5, lambda: page.stats()[counter] >= start + 10, "10 %s %s" % (counter, what))
 
 
 @pytest.mark.in_order
 class TestPage:
-    def test_page_loads_own_files_only(self, page, script):
+    def test_page_loads_own_files_only(self, page):
         """The page runs, titled, with no message; a Content-Security-Policy of keywords only (no
         host, scheme, wildcard or inline code); nothing loaded from elsewhere; no axe-core
         violation; no console error."""
-        script.reach("load")
         check(page.stats()["state"] == "running", "state %s" % page.stats()["state"])
         title = page.js("return document.title")
         check(title == "Velkarovantine", "document title %r" % title)
@@ -90,51 +76,51 @@ class TestPage:
         page.check_axe("on the page")
         page.check_console("while loading")
 
-    def test_title_and_first_crash_as_desktop(self, script, same):
-        same("title", script.reach("title"), reference=True)
-        same("crash1", script.reach("crash1"), reference=True)
+    def test_title_and_first_crash_as_desktop(self, page, same):
+        """The fixed script, as the desktop game played it: with no key held the races never
+        depend on timing, so each screen, score included, is the desktop's; headless Chromium's
+        are its own reference shots too."""
+        same("title", page.reach("title"), reference=True)
+        same("crash1", page.reach("crash1"), reference=True)
 
-    def test_timer_armed_with_0_then_16_ms(self, page, script):
+    def test_timer_armed_with_0_then_16_ms(self, page):
         """The first timeout armed with 0 ms, every other with 16 ms, one for each tick run."""
-        if page.name != "Chromium":
-            pytest.skip("the delays are recorded through Chromium's DevTools")
-        script.reach("load")
+        if page.name == "WebKit":
+            pytest.skip("WebKit's driver runs no script before the page's own")
         delays, ticks = page.js("return [velkDelays, velkStats().ticks]")
         check(len(delays) == ticks + 1 and delays[:1] == [0] and set(delays[1:]) == {16},
               "%d delays armed after %d ticks, the first %s, the others %s" % (
                   len(delays), ticks, delays[:1], sorted(set(delays[1:]))))
 
-    def test_hand_cursor_over_buttons_only(self, page, script):
-        script.reach("title")
+    def test_hand_cursor_over_buttons_only(self, page):
+        page.reach("title")
         for x, y, cursors in ((400, 300, ("pointer",)), (100, 500, ("default", "auto"))):
             page.move(x, y)   # over "Restart" (or "Start Game"), then off the buttons
             wait_until(2, lambda: page.js("return getComputedStyle(document.getElementById("
                                           "'canvas')).cursor") in cursors, "cursor %s" % (cursors,))
 
-    def test_restart_and_menu_as_desktop(self, script, same):
+    def test_restart_and_menu_as_desktop(self, page, same):
         """The second race's score and the course after "Menu" are the desktop's."""
-        same("crash2", script.reach("crash2"))
-        same("title2", script.reach("title2"))
+        same("crash2", page.reach("crash2"))
+        same("title2", page.reach("title2"))
 
-    def test_other_window_sizes_as_desktop(self, page, script, same):
+    def test_other_window_sizes_as_desktop(self, page, same):
         """From 1 x 1 to each other size and back, the title is drawn as the desktop's."""
         if page.name == "WebKit":
             pytest.skip("WebKit's toolbar keeps its window from being 1 x 1")
-        script.reach("title2")
+        page.reach("title2")
         page.viewport(1, 1)
-        page.wait_ticking("at 1x1")
+        wait_ticking(page, "at 1x1")
         for width, height in RESIZED + ((WIDTH, HEIGHT),):
             page.viewport(width, height)
             size = "%dx%d" % (width, height)
-            page.wait_ticking("at " + size)
+            wait_ticking(page, "at " + size)
             shot = page.wait_shot(10, "menu_shown", "the title screen at " + size)
-            check((shot.w, shot.h) == (width, height), "a shot of %dx%d" % (shot.w, shot.h))
             same("title2-" + size if (width, height) in RESIZED else "title2", shot)
 
-    def test_input_heard_exactly(self, page, script, glut):
+    def test_input_heard_exactly(self, page, glut):
         """From the pointer's move on, each key, button and wheel turn reaches the game's
         handlers once pressed and once released, with GLUT's code and the pointer's place."""
-        script.reach("load")
         x, y = 100, 500   # off the buttons
         since = page.js("return velkInput().count")
         page.move(x, y)
@@ -162,8 +148,8 @@ class TestPage:
         check(got == expected, "%d deliveries, %d expected; first wrong (index, expected, got): "
               "%s" % (len(got), len(expected), wrong[:1] or got[len(expected):][:1]))
 
-    def test_context_lost_pauses_then_draws_again(self, page, script, same):
-        script.reach("title2")
+    def test_context_lost_pauses_then_draws_again(self, page, same):
+        page.reach("title2")
         page.js("window.velkLose = ['webgl', 'webgl2', 'experimental-webgl'].map(t =>"
                 " document.getElementById('canvas').getContext(t)).find(c => c)"
                 ".getExtension('WEBGL_lose_context'); window.velkLose.loseContext()")
@@ -173,13 +159,12 @@ class TestPage:
         page.js("window.velkLose.restoreContext()")
         page.wait_state("running", 5, "state running after restore")
         wait_until(2, lambda: page.message() is None, "#message hidden after the restore")
-        page.wait_ticking("after the restore", counter="frames")
+        wait_ticking(page, "after the restore", "frames")
         same("title2", page.wait_shot(10, "menu_shown", "the title screen after the restore"))
 
-    def test_keys_steer_and_escape_quits(self, page, script):
+    def test_keys_steer_and_escape_quits(self, page):
         """The left arrow and d move the car (a crash before it moved restarts the race, twice at
         most a key); Escape quits, shows the message and stops the game; no console error."""
-        script.reach("load")
         for key, side in (("ArrowLeft", -1), ("d", 1)):
             for attempt in range(3):
                 start = page.racing(lambda: page.click(400, 300)).car_at()[0]
@@ -195,7 +180,7 @@ class TestPage:
             else:
                 raise AssertionError("three crashes before the car moved with %s" % key)
         page.type_keys("Escape")
-        expect_quit(page, "after Escape")
+        page.expect_quit("after Escape")
 
 
 def steered(shot, start, side):
@@ -204,62 +189,53 @@ def steered(shot, start, side):
     return x if x >= 0 and (x - start) * side > 30 else "crash" if shot.crash_shown() else None
 
 
-def expect_quit(page, how):
-    page.wait_state("quit", 5, "state quit " + how)
-    check(page.message(), "no #message " + how)
-    page.check_stopped(how)
-    page.check_console(how)
-
-
-def title_in_frame(page, site, url):
-    page.open(site.url(url), "game")
-    page.wait_shot(20, "menu_shown", "the title screen in the frame")
+@pytest.fixture(scope="class")
+def framed(engine, site):
+    """The page with the game in an iframe filling the viewport atop a page three viewports tall,
+    as a site might embed it, at its title screen."""
+    engine.open(site.url(EMBED_PAGE), "game")
+    return engine
 
 
 @pytest.mark.in_order
 class TestFrame:
-    def test_zero_height_and_back(self, page, site, same):
-        """Squeezed to a zero client height and back, the game still ticks and draws its title."""
-        title_in_frame(page, site, FRAME_PAGE)
+    def test_zero_height_and_back(self, framed, same):
+        """Squeezed to a zero client height and back (through its iframe: a zero in the viewport
+        emulation means no override), the game still ticks and draws its title."""
         for height in (0, HEIGHT):
-            page.frame(None)
-            page.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
-            page.frame("game")
-            wait_until(5, lambda: page.js("return innerHeight") == height, "height %d" % height)
-            page.wait_ticking("at a client height of %d" % height)
-        same("title", page.wait_shot(10, "menu_shown", "the title screen after a zero height"))
+            framed.frame(None)
+            framed.js("document.getElementById('game').style.height = arguments[0] + 'px'", height)
+            framed.frame("game")
+            wait_until(5, lambda: framed.js("return innerHeight") == height, "height %d" % height)
+            wait_ticking(framed, "at a client height of %d" % height)
+        same("title", framed.wait_shot(10, "menu_shown", "the title screen after a zero height"))
 
-    def test_quit_button(self, page, site):
-        if not page.stats():
-            title_in_frame(page, site, FRAME_PAGE)
-        page.click(400, 240)   # "Quit"
-        expect_quit(page, "after Quit")
-
-
-class TestEmbedded:
-    def test_keys_and_wheel_scroll_nothing(self, page, site):
-        """In a taller page, the scrolling keys and a wheel turn over the game (which has the
-        keyboard) reach it with their default prevented and leave every page where it was.
-        (Whether an unprevented key in a frame scrolls the page around differs between engines.)"""
-        title_in_frame(page, site, EMBED_PAGE)
-        page.click(100, 500)   # off the buttons: the canvas takes the keyboard
-        page.js("window.velkDefaults = []; for (const type of ['keydown', 'wheel'])"
-                " addEventListener(type, e => velkDefaults.push([e.key || 'wheel',"
-                " e.defaultPrevented]), {passive: true})")
-        page.type_keys(*SCROLLING_KEYS)
-        page.turn_wheel(600)
-        page.wait_ticking("after the keys and the wheel")
-        seen = page.js("return velkDefaults")
+    def test_keys_and_wheel_scroll_nothing(self, framed):
+        """The scrolling keys and a wheel turn over the game (which has the keyboard) reach it
+        with their default prevented and leave every page where it was. (Whether an unprevented
+        key in a frame scrolls the page around differs between engines.)"""
+        framed.click(100, 500)   # off the buttons: the canvas takes the keyboard
+        framed.js("window.velkDefaults = []; for (const type of ['keydown', 'wheel'])"
+                  " addEventListener(type, e => velkDefaults.push([e.key || 'wheel',"
+                  " e.defaultPrevented]), {passive: true})")
+        framed.type_keys(*SCROLLING_KEYS)
+        framed.turn_wheel(600)
+        wait_ticking(framed, "after the keys and the wheel")
+        seen = framed.js("return velkDefaults")
         check(seen == [[key, True] for key in SCROLLING_KEYS + ("wheel",)],
               "each key and wheel turn, its default prevented: %s" % seen)
-        at = page.js("const at = []; for (let w = window; ; w = w.parent) {"
-                     " at.push(w.scrollX, w.scrollY); if (w === w.parent) return at; }")
+        at = framed.js("const at = []; for (let w = window; ; w = w.parent) {"
+                       " at.push(w.scrollX, w.scrollY); if (w === w.parent) return at; }")
         check(not any(at), "scrolled (frame x, y, page x, y): %s" % at)
+
+    def test_quit_button(self, framed):
+        framed.click(400, 240)   # "Quit"
+        framed.expect_quit("after Quit")
 
 
 def test_no_webgl_message(site):
     """A Chromium without WebGL shows the message, with no console error."""
-    with Chromium(NO_WEBGL_FLAGS) as page:
+    with Chromium(flags=CHROMIUM_FLAGS + ["--disable-webgl", "--disable-3d-apis"]) as page:
         page.goto(site.url())
         page.wait_state("nowebgl", 15, "state nowebgl")
         check(page.message(), "no #message without WebGL")

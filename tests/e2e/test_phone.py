@@ -1,6 +1,5 @@
 """The browser build on a phone emulated in headless Chromium (ratio 3, real touch events),
-landscape and portrait, then on an 800 x 600 desktop with a mouse. What the game hears comes from
-window.velkInput()."""
+landscape and portrait, then on an 800 x 600 desktop with a mouse."""
 import time
 
 import pytest
@@ -16,25 +15,12 @@ KEYS = {"Steer left": "KEY_LEFT", "Accelerate": "KEY_UP", "Steer right": "KEY_RI
 LEFT, UP, RIGHT, DOWN = KEYS
 
 
-@pytest.fixture(scope="session")
-def held(glut):
-    """held(*names): what the game hears from fingers landing on the keys NAMES in turn, then
-    lifting in reverse."""
-    def events(*names, down=True, up=True):
-        return ([("special", getattr(glut, KEYS[n]), glut.DOWN) for n in names] * down +
-                [("special", getattr(glut, KEYS[n]), glut.UP) for n in reversed(names)] * up)
-    return events
-
-
-def heard(page, since=0): return page.heard(since, ("kind", "code", "state"))
-def count(page): return page.js("return velkInput().count")
-
-
-def opened(p, site):
-    """The page on P, opened at its title screen unless an earlier test did."""
-    if not p.stats():
-        p.goto(site.url())
-        p.wait_shot(20, "menu_shown", "the title screen")
+def held(glut, *names, down=True, up=True):
+    """What the game hears from fingers landing on the keys NAMES in turn, then lifting in
+    reverse."""
+    codes = [getattr(glut, KEYS[name]) for name in names]
+    return ([("special", code, glut.DOWN) for code in codes] * down +
+            [("special", code, glut.UP) for code in reversed(codes)] * up)
 
 
 class Phone(Chromium):
@@ -78,11 +64,15 @@ class Phone(Chromium):
         left, top, right, bottom, _ = self.keys()[name]
         return ((left + right) / 2, (top + bottom) / 2)
 
+    def heard(self, since=0): return Chromium.heard(self, since, ("kind", "code", "state"))
+    def count(self): return self.js("return velkInput().count")
+
 
 @pytest.fixture(scope="class", ids=["landscape", "portrait"],
                 params=[(844, 390, "landscapePrimary"), (390, 844, "portraitPrimary")])
-def phone(request):
+def phone(request, site):
     with Phone(*request.param) as page:
+        page.open(site.url())
         yield page
 
 
@@ -91,7 +81,7 @@ def steer_left(p, seconds, shots):
     that lasts (a finger on Brake helps); a crash first restarts it, up to 5 times."""
     for _ in range(5):
         shot = p.racing(lambda: p.tap((p.w / 2, p.h / 2)), SCREEN_WAIT_S)   # "Restart"
-        since = count(p)
+        since = p.count()
         p.down(1, DOWN)
         p.down(0, LEFT)
         time.sleep(seconds)
@@ -99,20 +89,18 @@ def steer_left(p, seconds, shots):
         after = [p.shot() for _ in range(shots)]
         p.up(1)
         if all(s.race_shown() for s in after):
-            return [shot.car_at()[0]] + [s.car_at()[0] for s in after], heard(p, since)
+            return [shot.car_at()[0]] + [s.car_at()[0] for s in after], p.heard(since)
         log("a crash came first; again")
     raise AssertionError("five crashes in a row")
 
 
 @pytest.mark.in_order
 class TestPhone:
-    def test_keys_laid_out_and_tap_starts(self, phone, site, glut):
+    def test_keys_laid_out_and_tap_starts(self, phone, glut):
         """The on-screen keys are named, at least 44 px, low down in their corners and clear of
         the game's buttons; no axe-core violation with them shown; tapping "Start Game" starts a
         race, heard as the left button."""
-        w, h = phone.w, phone.h
-        opened(phone, site)
-        keys = phone.keys()
+        w, h, keys = phone.w, phone.h, phone.keys()
         check(sorted(keys) == sorted(KEYS), "on-screen keys named %s" % sorted(keys))
         for key, (left, top, right, bottom, shown) in keys.items():
             corner = right <= w / 2 if key in (LEFT, RIGHT) else left >= w / 2
@@ -122,43 +110,41 @@ class TestPhone:
         phone.check_axe("on the phone, its keys shown")
         phone.tap((w / 2, h / 2))
         phone.wait_shot(SCREEN_WAIT_S, "race_shown", "a race after tapping Start Game")
-        check(heard(phone) == [("mouse", glut.LEFT_BUTTON, glut.DOWN),
-                               ("mouse", glut.LEFT_BUTTON, glut.UP)], heard(phone))
+        check(phone.heard() == [("mouse", glut.LEFT_BUTTON, glut.DOWN),
+                                ("mouse", glut.LEFT_BUTTON, glut.UP)], phone.heard())
 
-    def test_short_hold_steers_part_way(self, phone, site, held):
+    def test_short_hold_steers_part_way(self, phone, glut):
         """A short hold moves the car short of the roadside, however long a loaded machine took to
         lift the finger; then the car stays."""
-        opened(phone, site)
         xs, events = steer_left(phone, 0.1, 2)
         roadside = steer_left(phone, 0.6, 1)[0][1]
         log("car x before and after a short hold %s, at the roadside %.0f" % (xs, roadside))
-        check(events == held(DOWN, LEFT), events)
+        check(events == held(glut, DOWN, LEFT), events)
         check(roadside + 2 < xs[1] < xs[0] - 10, "the car did not go part of the way left")
         check(abs(xs[1] - xs[2]) <= 1, "the car kept moving once the finger was lifted")
 
-    def test_keys_held_under_fingers_with_keyboard(self, phone, site, held):
+    def test_keys_held_under_fingers_with_keyboard(self, phone, glut):
         """A finger sliding from key to key, several fingers at once, and a keyboard alongside."""
-        opened(phone, site)
-        p, since = phone, count(phone)
-        p.down(0, LEFT)   # slides onto Steer right, then off the keys
-        p.touch("touchMove", 0, RIGHT)
-        p.touch("touchMove", 0, (p.w / 4, p.h / 2))
-        slid = held(LEFT, RIGHT, up=False) + held(RIGHT, LEFT, down=False)
-        wait_until(2, lambda: heard(p, since) == slid, "sliding heard as %s" % slid)
-        p.up(0)
+        since = phone.count()
+        phone.down(0, LEFT)   # slides onto Steer right, then off the keys
+        phone.touch("touchMove", 0, RIGHT)
+        phone.touch("touchMove", 0, (phone.w / 4, phone.h / 2))
+        slid = held(glut, LEFT, RIGHT, up=False) + held(glut, RIGHT, LEFT, down=False)
+        wait_until(2, lambda: phone.heard(since) == slid, "sliding heard as %s" % slid)
+        phone.up(0)
         for keys in ((RIGHT, UP), (LEFT, LEFT)):   # steer and accelerate; one key, two fingers
-            p.down(0, keys[0])
-            p.down(1, keys[1])
-            p.up(1, 0)
-        p.type_keys("ArrowDown")
+            phone.down(0, keys[0])
+            phone.down(1, keys[1])
+            phone.up(1, 0)
+        phone.type_keys("ArrowDown")
         time.sleep(0.2)
-        check(heard(p, since) == slid + held(RIGHT, UP) + held(LEFT) + held(DOWN), heard(p, since))
+        expected = slid + held(glut, RIGHT, UP) + held(glut, LEFT) + held(glut, DOWN)
+        check(phone.heard(since) == expected, phone.heard(since))
 
-    def test_swipes_and_pinches_neither_scroll_nor_zoom(self, phone, site):
+    def test_swipes_and_pinches_neither_scroll_nor_zoom(self, phone):
         """Every touchstart is consumed: an unconsumed one lets Chromium hold the race's timers
         while it waits for a scroll."""
         p = phone
-        opened(p, site)
         p.js("window.velkTouchStarts = []; addEventListener('touchstart',"
              " e => velkTouchStarts.push(e.defaultPrevented), {passive: true})")
         for k in range(10):   # a swipe down, as for pull-to-refresh, then a pinch
@@ -176,33 +162,28 @@ class TestPhone:
         starts = p.js("return velkTouchStarts")
         check(starts and all(starts), "touchstart consumed: %s" % starts)
 
-    def test_restart_menu_quit_by_tapping(self, phone, site):
+    def test_restart_menu_quit_by_tapping(self, phone):
         """Off to the roadside (between two lanes the car might never crash), then Restart, Menu and
-        Quit by tapping; the keys hide once the game has quit; no console error."""
-        p = phone
-        if not p.stats():
-            opened(p, site)
-            p.tap((p.w / 2, p.h / 2))   # "Start Game"
-        p.down(0, LEFT)
+        Quit by tapping; the game quits as in the browser and its keys hide."""
+        phone.tap((phone.w / 2, phone.h / 2))   # "Start Game" or "Restart"; nothing during a race
+        phone.down(0, LEFT)
         time.sleep(0.6)
-        p.up(0)
-        for button, screen, y in (("Restart", "race_shown", p.h / 2),
-                                  ("Menu", "menu_shown", p.h / 2 - 60)):
-            p.wait_shot(120, "crash_shown", "the crash screen")
-            p.tap((p.w / 2, y))
-            p.wait_shot(SCREEN_WAIT_S, screen, "tapping %s" % button)
-        p.tap((p.w / 2, p.h / 2 - 60))   # "Quit"
-        p.wait_state("quit", 5, "state quit after tapping Quit")
-        check(not any(k[4] for k in p.keys().values()), "keys still shown after quitting")
-        p.check_console("on the phone")
+        phone.up(0)
+        for button, screen, y in (("Restart", "race_shown", phone.h / 2),
+                                  ("Menu", "menu_shown", phone.h / 2 - 60)):
+            phone.wait_shot(120, "crash_shown", "the crash screen")
+            phone.tap((phone.w / 2, y))
+            phone.wait_shot(SCREEN_WAIT_S, screen, "tapping %s" % button)
+        phone.tap((phone.w / 2, phone.h / 2 - 60))   # "Quit"
+        phone.expect_quit("after tapping Quit on the phone")
+        check(not any(k[4] for k in phone.keys().values()), "keys still shown after quitting")
 
 
 def test_desktop_mouse_no_touch_keys(site, glut):
     """On an 800 x 600 desktop with a mouse no on-screen key shows, and the mouse is heard as
     GLUT's: moves, left and right buttons (released outside the window too), the wheel."""
     with Chromium() as page:
-        page.goto(site.url())
-        page.wait_shot(20, "menu_shown", "the title screen")
+        page.open(site.url())
         for kind, x, button, buttons in (
                 ("mouseMoved", 200, "none", 0), ("mousePressed", 200, "left", 1),
                 ("mouseMoved", 210, "none", 1), ("mousePressed", 210, "right", 3),

@@ -31,8 +31,8 @@ done
     fail "Apps & features entry: $(uninstall_entry)"
 log "installed in $APP, with its Start menu and Apps & features entries"
 
-E2E_WINDOW_S=60 "${VELK_PYTHON:-/usr/bin/python3}" "$(dirname "$0")/../e2e/desktop.py" title \
-    "$3/install" --golden "$RUN" "$APP\\velkarovantine.exe" ||
+"${VELK_PYTHON:-/usr/bin/python3}" -m pytest "$(dirname "$0")/../e2e/test_desktop.py" \
+    -k "reference_picture and wine" --wine "$APP\\velkarovantine.exe" --artefacts "$3/install" ||
     fail "the installed game shows no title screen as golden/title.png, or does not quit with 0"
 
 "$RUN" "$APP\\Uninstall.exe" /S || fail "the uninstaller ended with status $?"
