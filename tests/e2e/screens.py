@@ -32,6 +32,9 @@ def SKY(r, g, b): return near(r, 115) & near(g, 184) & near(b, 235)
 def BUTTON(r, g, b): return near(r, 51) & near(g, 102) & near(b, 179)
 def WHITE(r, g, b): return (r >= 235) & (g >= 235) & (b >= 235)
 def CAR_RED(r, g, b): return (r > 100) & (g * 10 < r * 3) & (b * 10 < r * 3)
+def ASPHALT(r, g, b):
+    grey = ((r - g) ** 2 <= 100) & ((b - r) ** 2 <= 225) & ((b - g) ** 2 <= 225)
+    return (r > 25) & (r < 130) & grey
 
 
 def OBSTACLE(r, g, b):
@@ -112,6 +115,12 @@ class Shot:
         return self.all_in(SKY, 0, 0, 20, 10) and self.all_in(SKY, self.w - 21, 0, self.w - 1, 10)
 
     def race_shown(self): return self.buttons_gone() and self.top_left_text() and self.sky_at_top()
+
+    def road_shown(self):
+        """Asphalt fills most of a band across the race picture below the car, where a ground
+        drawn over the road would show grass."""
+        y = self.h * 17 // 20
+        return self.matches(ASPHALT, self.w // 2 - 300, y, self.w // 2 + 300, y + 9)[0].mean() > 0.5
 
     def menu_shown(self):
         return self.buttons_shown() and self.title_text() and not self.crash_text()

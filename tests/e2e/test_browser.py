@@ -167,8 +167,10 @@ class TestPage:
         most a key); Escape quits, shows the message and stops the game; no console error."""
         for key, side in (("ArrowLeft", -1), ("d", 1)):
             for attempt in range(3):
-                start = page.racing(lambda: page.click(400, 300)).car_at()[0]
+                shot = page.racing(lambda: page.click(400, 300))
+                start = shot.car_at()[0]
                 check(start >= 0, "no car seen in the race")
+                check(shot.road_shown(), "no road below the car in the race")
                 page.key_down(key)
                 try:   # a crash may come first: the car shows there too, as far as it got
                     moved = wait_until(5, lambda: steered(page.shot(), start, side),

@@ -73,8 +73,10 @@ def test_player_session(game):
     """Title -> race -> crash -> restart -> crash -> title -> resized race, with the pointer and
     the keys, each step judged by what the window shows."""
     game.click(400, 300)   # "Start Game"
-    x, y = game.wait_shot(10, "race_shown", "a race after Start Game").car_at()
+    race = game.wait_shot(10, "race_shown", "a race after Start Game")
+    x, y = race.car_at()
     game.keep("race")
+    check(race.road_shown(), "no road below the car in the race")
     # The chase camera shows the car from close behind, low in the frame.
     check(y > 390, "no chase view of the car (car at screen y %.0f)" % y)
     tap_stops(game, "d", 1)   # the fixed first course brings no crash before this is done
