@@ -15,6 +15,9 @@ targets.bridge = {
         const browser = await puppeteer.launch({...options, env: {...process.env, ...options.env}});
         const page = (await browser.pages())[0] || await browser.newPage();
         Object.assign(targets, {browser, page, mouse: page.mouse, keyboard: page.keyboard});
+        // A loaded machine may take longer than puppeteer's 30 s to load a page; engines.py
+        // waits 120 s for any answer.
+        page.setDefaultNavigationTimeout(100000);
         if (options.browser === 'chrome') targets.cdp = await page.createCDPSession();
         // Console calls and uncaught errors of the page, and what the browser reports for it (a
         // blocked load, for one), which Firefox hands over as script errors.
