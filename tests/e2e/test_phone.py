@@ -86,6 +86,10 @@ def steer_left(p, seconds, shots):
         p.down(0, LEFT)
         time.sleep(seconds)
         p.up(0)
+        # The car straightens at the first step after the lift: shots from a frame drawn after it.
+        lifted = p.stats()
+        wait_until(5, lambda: p.stats()["frames"] > lifted["frames"] + 1 and
+                   p.stats()["ticks"] > lifted["ticks"], "a step after the lift")
         after = [p.shot() for _ in range(shots)]
         p.up(1)
         if all(s.race_shown() for s in after):
