@@ -16,13 +16,19 @@ import sys
 FRAME_ANCESTORS = "frame-ancestors *"
 
 
-def page_policy(site):
-    """The Content-Security-Policy of SITE/index.html's meta tag, with FRAME_ANCESTORS."""
+def meta_policy(site):
+    """The Content-Security-Policy of SITE/index.html's meta tag, or None."""
     with open(os.path.join(site, "index.html"), encoding="utf-8") as f:
         found = re.search(r'http-equiv="Content-Security-Policy" content="([^"]+)"', f.read())
-    if not found:
+    return found and found.group(1)
+
+
+def page_policy(site):
+    """The page's policy with FRAME_ANCESTORS."""
+    policy = meta_policy(site)
+    if not policy:
         sys.exit("serve_web.py: %s/index.html has no Content-Security-Policy" % site)
-    return "%s; %s" % (found.group(1), FRAME_ANCESTORS)
+    return "%s; %s" % (policy, FRAME_ANCESTORS)
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):

@@ -15,6 +15,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from engines import Chromium  # noqa: E402
 from screens import wait_until  # noqa: E402
 from site_server import Site  # noqa: E402
+from test_phone import Phone  # noqa: E402
 
 PAGE = os.path.join(ROOT, "src", "web", "browser", "page")
 # Path, CSS width and height, a phone (touch, on-screen keys) or not. The manifest's sizes are
@@ -29,18 +30,15 @@ RACE_TICKS = 80
 
 
 def shoot(site, path, width, height, phone):
-    with Chromium() as page:
-        page.viewport(width, height, 1, phone, screenOrientation={
-            "type": "landscapePrimary", "angle": 90 if phone else 0})
-        page.cdp("Emulation.setTouchEmulationEnabled", {"enabled": phone, "maxTouchPoints": 5})
+    with Phone(width, height, "landscapePrimary", 1) if phone else Chromium() as page:
+        if not phone:
+            page.viewport(width, height)
         page.open(site.url())
 
         def ticks(): return page.stats()["ticks"]
         wait_until(30, lambda: ticks() > 10, "a running game")
         if phone:   # "Start Game" is in the middle of the window
-            for kind, points in (("touchStart", [{"x": width / 2, "y": height / 2}]),
-                                 ("touchEnd", [])):
-                page.cdp("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+            page.tap((width / 2, height / 2))
         else:
             page.click(width // 2, height // 2)
         start = ticks()

@@ -6,12 +6,15 @@ import functools
 import http.server
 import json
 import os
-import re
 import socket
+import sys
 import threading
 import types
 
 from screens import Closing
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from serve_web import meta_policy  # noqa: E402
 
 EMBED_PAGE, REPORT_PATH = "velk-test-embedded.html", "/velk-csp"
 # The game in an iframe filling the viewport atop a page three viewports tall, as a site might
@@ -80,11 +83,9 @@ def glut_codes(folder):
 
 class Site(Closing):
     def __init__(self, folder):
-        with open(os.path.join(folder, "index.html"), encoding="utf-8") as f:
-            found = re.search(r'http-equiv=.Content-Security-Policy.\s+content="([^"]*)"', f.read())
         self.folder = folder
         self.server = _Server(("127.0.0.1", 0), functools.partial(_Handler, directory=folder))
-        self.server.policy, self.server.connections = found and found.group(1), set()
+        self.server.policy, self.server.connections = meta_policy(folder), set()
         self.origin = "http://127.0.0.1:%d" % self.server.server_port
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 

@@ -24,13 +24,14 @@ def held(glut, *names, down=True, up=True):
 
 
 class Phone(Chromium):
-    """Chromium as a W x H CSS-pixel phone at ratio 3 with real touch events. Fingers are touch
+    """Chromium as a W x H CSS-pixel phone at RATIO with real touch events. Fingers are touch
     points by number, put on a point or on an on-screen key by its name."""
 
-    def __init__(self, w, h, orientation):
+    def __init__(self, w, h, orientation, ratio=3):
         Chromium.__init__(self)
         self.w, self.h, self.fingers = w, h, {}
-        self.viewport(w, h, 3, True, screenOrientation={"type": orientation, "angle": 90 * (w > h)})
+        self.viewport(w, h, ratio, True,
+                      screenOrientation={"type": orientation, "angle": 90 * (w > h)})
         self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
 
     def touch(self, kind, finger, where=None):
