@@ -184,12 +184,9 @@ class TestPhone:
         check(starts and all(starts), "touchstart consumed: %s" % starts)
 
     def test_restart_menu_quit_by_tapping(self, phone):
-        """Off to the roadside (between two lanes the car might never crash), then Restart, Menu and
-        Quit by tapping; the game quits as in the browser and its keys hide."""
-        phone.tap((phone.w / 2, phone.h / 2))   # "Start Game" or "Restart"; nothing during a race
-        phone.down(0, LEFT)
-        time.sleep(0.6)
-        phone.up(0)
+        """From the crash screen, Restart, Menu and Quit by tapping; the game quits as in the
+        browser and its keys hide."""
+        crash(phone)
         for button, screen, y in (("Restart", "race_shown", phone.h / 2),
                                   ("Menu", "menu_shown", phone.h / 2 - 60)):
             phone.wait_shot(120, "crash_shown", "the crash screen")
