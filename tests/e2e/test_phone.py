@@ -137,7 +137,7 @@ class TestPhone:
     def test_short_hold_steers_part_way(self, phone, glut):
         """A short hold moves the car short of the roadside, however long a loaded machine took to
         lift the finger; then the car stays."""
-        xs, events = steer_left(phone, 0.1, 2)
+        xs, events = steer_left(phone, 0.2, 2)   # at braking speed, a third of the way or so
         roadside = steer_left(phone, 1.2, 1)[0][1]
         log("car x before and after a short hold %s, at the roadside %.0f" % (xs, roadside))
         check(events == held(glut, DOWN, LEFT), events)
